@@ -1,0 +1,48 @@
+// Registry port: the advapi32 calls the program stands on, with Win32 shapes and error codes.
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "platform/win_types.h"
+
+namespace vlx {
+
+struct RegKeyInfo {
+  std::uint32_t subkeys = 0;
+  std::uint32_t maxSubkeyLen = 0;  // longest subkey name, in characters
+  std::uint32_t values = 0;
+  std::uint32_t maxValueNameLen = 0;
+  std::uint32_t maxValueLen = 0;  // longest value data, in bytes
+};
+
+class Registry {
+ public:
+  virtual ~Registry() = default;
+
+  // RegOpenKeyExA(parent, path, 0, KEY_ALL_ACCESS). An empty path opens a new handle to parent.
+  virtual long OpenKey(RegKey parent, const std::string& path, RegKey& result) = 0;
+  // RegCreateKeyExA(..., REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS): creates every missing key.
+  virtual long CreateKey(RegKey parent, const std::string& path, RegKey& result) = 0;
+  // RegCloseKey. Closing a predefined root succeeds and does nothing.
+  virtual long CloseKey(RegKey key) = 0;
+  // RegQueryValueExA. `data` may be null to ask for type and size; `size` is in/out in bytes;
+  // too small a buffer gives MoreData with the needed size. Empty name: the default value.
+  virtual long QueryValue(RegKey key, const std::string& name, std::uint32_t* type,
+                          unsigned char* data, std::uint32_t* size) = 0;
+  // RegSetValueExA: stores exactly `size` bytes (REG_SZ callers include the final zero).
+  virtual long SetValue(RegKey key, const std::string& name, std::uint32_t type,
+                        const unsigned char* data, std::uint32_t size) = 0;
+  // RegDeleteValueA.
+  virtual long DeleteValue(RegKey key, const std::string& name) = 0;
+  // RegDeleteKeyA: deletes a subkey that has no subkeys of its own.
+  virtual long DeleteKey(RegKey parent, const std::string& subkey) = 0;
+  // RegEnumKeyExA: the name of subkey `index`, NoMoreItems past the end.
+  virtual long EnumKey(RegKey key, std::uint32_t index, std::string& name) = 0;
+  // RegEnumValueA: name, type and raw data of value `index`, NoMoreItems past the end.
+  virtual long EnumValue(RegKey key, std::uint32_t index, std::string& name, std::uint32_t& type,
+                         std::string& data) = 0;
+  // RegQueryInfoKeyA.
+  virtual long QueryInfoKey(RegKey key, RegKeyInfo& info) = 0;
+};
+
+}  // namespace vlx

@@ -1,0 +1,40 @@
+// Registry port over a Wine prefix: user.reg is HKEY_CURRENT_USER, system.reg is
+// HKEY_LOCAL_MACHINE, HKEY_CLASSES_ROOT is HKEY_LOCAL_MACHINE\Software\Classes.
+#pragma once
+#include <filesystem>
+#include <memory>
+
+#include "platform/registry.h"
+
+namespace vlx::prefix {
+
+class PrefixRegistry : public Registry {
+ public:
+  // Hive files are read on first use; a file that does not parse raises PrefixError naming
+  // the file and line, and is never written.
+  PrefixRegistry(std::filesystem::path systemReg, std::filesystem::path userReg);
+  ~PrefixRegistry() override;
+
+  long OpenKey(RegKey parent, const std::string& path, RegKey& result) override;
+  long CreateKey(RegKey parent, const std::string& path, RegKey& result) override;
+  long CloseKey(RegKey key) override;
+  long QueryValue(RegKey key, const std::string& name, std::uint32_t* type, unsigned char* data,
+                  std::uint32_t* size) override;
+  long SetValue(RegKey key, const std::string& name, std::uint32_t type, const unsigned char* data,
+                std::uint32_t size) override;
+  long DeleteValue(RegKey key, const std::string& name) override;
+  long DeleteKey(RegKey parent, const std::string& subkey) override;
+  long EnumKey(RegKey key, std::uint32_t index, std::string& name) override;
+  long EnumValue(RegKey key, std::uint32_t index, std::string& name, std::uint32_t& type,
+                 std::string& data) override;
+  long QueryInfoKey(RegKey key, RegKeyInfo& info) override;
+
+  // Writes every hive changed since loading, atomically (temporary file, flush, rename).
+  void Save();
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace vlx::prefix

@@ -1,0 +1,116 @@
+#include "store/profile_file.h"
+
+#include <cctype>
+#include <cstdint>
+#include <limits>
+
+namespace vlx {
+
+namespace {
+constexpr std::uint32_t kValueBuffer = 1024;
+constexpr std::uint32_t kKeyListBuffer = 16384;
+
+bool EqualNoCase(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(a[i])) !=
+        std::tolower(static_cast<unsigned char>(b[i])))
+      return false;
+  return true;
+}
+}  // namespace
+
+std::int32_t ParseProfileNumber(std::string text, std::int32_t defaultValue) {
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
+    text = "$" + text.substr(2);
+  if (text.empty()) return defaultValue;
+  std::size_t i = 0;
+  bool negative = false;
+  if (text[i] == '-' || text[i] == '+') negative = text[i++] == '-';
+  bool hex = false;
+  if (i < text.size() && text[i] == '$') {
+    hex = true;
+    ++i;
+  }
+  if (i >= text.size()) return defaultValue;
+  std::int64_t value = 0;
+  const std::int64_t limit = hex ? 0xFFFFFFFFll : std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
+  for (; i < text.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    int digit;
+    if (std::isdigit(c))
+      digit = c - '0';
+    else if (hex && std::isxdigit(c))
+      digit = std::tolower(c) - 'a' + 10;
+    else
+      return defaultValue;
+    value = value * (hex ? 16 : 10) + digit;
+    if (value > limit) return defaultValue;
+  }
+  if (!hex && !negative && value > std::numeric_limits<std::int32_t>::max()) return defaultValue;
+  const auto bits = static_cast<std::uint32_t>(value);
+  const auto result = static_cast<std::int32_t>(bits);
+  return negative ? static_cast<std::int32_t>(0u - bits) : result;
+}
+
+std::string ProfileFile::ReadProfileText(const std::string& section, const std::string& key,
+                                         const std::string& defaultValue) {
+  std::string result;
+  profile_.GetString(section.c_str(), key.c_str(), defaultValue.c_str(), result, kValueBuffer,
+                     path_);
+  return result;
+}
+
+void ProfileFile::WriteProfileText(const std::string& section, const std::string& key,
+                                   const std::string& text) {
+  if (!profile_.WriteString(section.c_str(), key.c_str(), text.c_str(), path_.c_str()))
+    throw StoreError::UnableToWrite(path_);
+}
+
+std::int32_t ProfileFile::ReadProfileNumber(const std::string& section, const std::string& key,
+                                            std::int32_t defaultValue) {
+  return ParseProfileNumber(ReadProfileText(section, key, ""), defaultValue);
+}
+
+void ProfileFile::WriteProfileNumber(const std::string& section, const std::string& key,
+                                     std::int32_t value) {
+  WriteProfileText(section, key, std::to_string(value));
+}
+
+void ProfileFile::RemoveProfileKey(const std::string& section, const std::string& key) {
+  profile_.WriteString(section.c_str(), key.c_str(), nullptr, path_.c_str());
+}
+
+void ProfileFile::ListProfileKeys(const std::string& section, std::vector<std::string>& list) {
+  list.clear();
+  std::string buffer;
+  profile_.GetString(section.c_str(), nullptr, "", buffer, kKeyListBuffer, path_);
+  std::size_t start = 0;
+  while (start < buffer.size()) {
+    const auto end = buffer.find('\0', start);
+    const std::string name =
+        buffer.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    if (name.empty()) break;
+    list.push_back(name);
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+}
+
+bool ProfileFile::HasProfileSection(const std::string& section) {
+  std::vector<std::string> keys;
+  ListProfileKeys(section, keys);
+  return !keys.empty();
+}
+
+bool ProfileFile::HasProfileKey(const std::string& section, const std::string& key) {
+  std::vector<std::string> keys;
+  ListProfileKeys(section, keys);
+  for (const auto& name : keys)
+    if (EqualNoCase(name, key)) return true;
+  return false;
+}
+
+void ProfileFile::FlushProfiles() { profile_.WriteString(nullptr, nullptr, nullptr, path_.c_str()); }
+
+}  // namespace vlx
