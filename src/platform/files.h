@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "platform/win_types.h"
 
@@ -17,6 +18,9 @@ class Files {
   virtual bool SetAttributes(const std::string& path, std::uint32_t attributes) = 0;
   // A file or directory exists at the path.
   virtual bool Exists(const std::string& path) = 0;
+  // CreateFileA(CREATE_ALWAYS) + WriteFile: the file holds exactly `bytes` afterwards, created or
+  // replaced. False when the file cannot be created or written.
+  virtual bool WriteWholeFile(const std::string& path, std::string_view bytes) = 0;
 };
 
 }  // namespace vlx

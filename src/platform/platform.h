@@ -1,6 +1,7 @@
 // The bundle of ports a routine receives; adapters fill it (src/win32, src/prefix, test fakes).
 #pragma once
 #include "platform/files.h"
+#include "platform/library.h"
 #include "platform/profile.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
@@ -14,6 +15,7 @@ struct Platform {
   Files* files = nullptr;
   SystemInfo* system = nullptr;
   Shell* shell = nullptr;
+  Library* library = nullptr;
 };
 
 }  // namespace vlx
