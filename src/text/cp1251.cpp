@@ -125,4 +125,24 @@ std::string Utf16ToCp1251(const std::u16string& text) {
   return out;
 }
 
+unsigned char Cp1251ToLower(unsigned char byte) {
+  char32_t cp = Cp1251ToCodePoint(byte);
+  if (cp >= U'A' && cp <= U'Z') return static_cast<unsigned char>(byte + 32);
+  if (cp >= 0x0410 && cp <= 0x042F) cp += 0x20;                   // А..Я
+  else if (cp >= 0x0400 && cp <= 0x040F) cp += 0x50;              // Ѐ..Џ
+  else if (cp >= 0x0460 && cp <= 0x04FF && cp % 2 == 0) cp += 1;   // Ґ and other pairs
+  else return byte;
+  unsigned char lower = byte;
+  return CodePointToCp1251(cp, lower) ? lower : byte;
+}
+
+bool EqualNoCaseCp1251(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (Cp1251ToLower(static_cast<unsigned char>(a[i])) !=
+        Cp1251ToLower(static_cast<unsigned char>(b[i])))
+      return false;
+  return true;
+}
+
 }  // namespace vlx

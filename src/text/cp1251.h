@@ -1,6 +1,7 @@
 // Code page 1251 at the edges: UTF-8 on terminals, UTF-16 in Wine's registry files.
 #pragma once
 #include <string>
+#include <string_view>
 
 namespace vlx {
 
@@ -14,5 +15,10 @@ std::string Cp1251ToUtf8(const std::string& text);
 std::string Utf8ToCp1251(const std::string& text);
 std::u16string Cp1251ToUtf16(const std::string& text);
 std::string Utf16ToCp1251(const std::u16string& text);
+
+// Lower-case form of a CP1251 byte (Latin and Cyrillic letters), for names that Windows compares
+// without regard to case.
+unsigned char Cp1251ToLower(unsigned char byte);
+bool EqualNoCaseCp1251(std::string_view a, std::string_view b);
 
 }  // namespace vlx

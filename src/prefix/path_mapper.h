@@ -1,0 +1,28 @@
+// Windows paths inside a machine image: "C:\WINDOWS\system.ini" -> <root>/drive_c/windows/system.ini.
+#pragma once
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace vlx::prefix {
+
+class PathMapper {
+ public:
+  explicit PathMapper(std::filesystem::path root);
+
+  // The host path of an absolute Windows path ("C:\...", "c:/...", "\..." on drive C). Each
+  // component is matched without regard to case against the names on disk (UTF-8 there, CP1251
+  // here); components that do not exist are kept as given, so the result can name a file to
+  // create. Empty for relative, UNC or malformed paths, unknown drives, and paths that leave the
+  // drive (through ".." or a symbolic link).
+  std::optional<std::filesystem::path> ToHost(const std::string& windowsPath) const;
+
+  const std::filesystem::path& Root() const { return root_; }
+
+ private:
+  std::optional<std::filesystem::path> DriveRoot(char letter) const;
+
+  std::filesystem::path root_;
+};
+
+}  // namespace vlx::prefix

@@ -1,0 +1,20 @@
+// Files port over a machine image: Windows paths mapped into drive_c/, attributes as Wine keeps them.
+#pragma once
+#include "platform/files.h"
+#include "prefix/path_mapper.h"
+
+namespace vlx::prefix {
+
+class PrefixFiles : public Files {
+ public:
+  explicit PrefixFiles(const PathMapper& paths) : paths_(paths) {}
+
+  std::uint32_t GetAttributes(const std::string& path) override;
+  bool SetAttributes(const std::string& path, std::uint32_t attributes) override;
+  bool Exists(const std::string& path) override;
+
+ private:
+  const PathMapper& paths_;
+};
+
+}  // namespace vlx::prefix

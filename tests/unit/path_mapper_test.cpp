@@ -1,0 +1,80 @@
+#include "prefix/path_mapper.h"
+
+#include <gtest/gtest.h>
+
+#include "path_temp_dir.h"
+#include "text/cp1251.h"
+
+namespace vlx::prefix {
+namespace {
+
+namespace fs = std::filesystem;
+using vlx::testing::TempDir;
+using vlx::testing::WriteHostFile;
+
+class PathMapperTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    c_ = dir_.path() / "drive_c";
+    WriteHostFile(c_ / "WINDOWS" / "System.ini", "[386Enh]\r\n");
+    fs::create_directories(c_ / "WINDOWS" / Cp1251ToUtf8("Главное меню"));
+    fs::create_directories(c_ / "Program Files");
+  }
+  TempDir dir_;
+  fs::path c_;
+  PathMapper mapper_{dir_.path()};
+};
+
+TEST_F(PathMapperTest, ResolvesEachComponentWithoutRegardToCase) {
+  struct Case {
+    const char* windows;
+    fs::path expected;
+  } cases[] = {
+      {"C:\\WINDOWS\\system.ini", c_ / "WINDOWS" / "System.ini"},
+      {"c:/windows/SYSTEM.INI", c_ / "WINDOWS" / "System.ini"},
+      {"\\Windows\\\\System.ini", c_ / "WINDOWS" / "System.ini"},
+      {"C:\\", c_},
+      {"C:\\windows\\.\\temp\\..\\system.ini", c_ / "WINDOWS" / "System.ini"},
+      {"C:\\WINDOWS.\\system.ini", c_ / "WINDOWS" / "System.ini"},
+      {"C:\\program files", c_ / "Program Files"},
+      // Cyrillic names are CP1251 here and UTF-8 on disk.
+      {"C:\\windows\\ГЛАВНОЕ МЕНЮ", c_ / "WINDOWS" / Cp1251ToUtf8("Главное меню")},
+  };
+  for (const auto& c : cases) {
+    const auto host = mapper_.ToHost(c.windows);
+    ASSERT_TRUE(host) << c.windows;
+    EXPECT_EQ(*host, c.expected) << c.windows;
+  }
+}
+
+TEST_F(PathMapperTest, KeepsMissingTailComponentsAsGiven) {
+  EXPECT_EQ(*mapper_.ToHost("C:\\windows\\New Dir\\Файл.TXT"),
+            c_ / "WINDOWS" / "New Dir" / Cp1251ToUtf8("Файл.TXT"));
+  // Below a missing folder nothing is looked up, even a name that exists elsewhere.
+  EXPECT_EQ(*mapper_.ToHost("C:\\none\\windows"), c_ / "none" / "windows");
+}
+
+TEST_F(PathMapperTest, RefusesRelativeMalformedAndEscapingPaths) {
+  fs::create_symlink("/etc", c_ / "outside");
+  fs::create_symlink("WINDOWS", c_ / "inside");
+  for (const char* bad : {"", "system.ini", "C:system.ini", "\\\\server\\share\\x",
+                          "C:\\..\\system.reg", "C:\\WINDOWS\\..\\..\\user.reg",
+                          "C:\\outside\\passwd", "C:\\outside", "C:\\a\\b?c", "C:\\a<b",
+                          "Q:\\x", "1:\\x"})
+    EXPECT_FALSE(mapper_.ToHost(bad)) << bad;
+  // A link that stays inside the drive is followed like any folder.
+  EXPECT_TRUE(mapper_.ToHost("C:\\inside\\system.ini"));
+}
+
+TEST_F(PathMapperTest, MapsOtherDrivesThroughDosDevices) {
+  fs::create_directories(dir_.path() / "cdrom" / "SETUP");
+  fs::create_directories(dir_.path() / "dosdevices");
+  fs::create_symlink("../cdrom", dir_.path() / "dosdevices" / "d:");
+  const auto host = mapper_.ToHost("d:\\setup\\x.cab");
+  ASSERT_TRUE(host);
+  EXPECT_EQ(fs::weakly_canonical(*host), fs::canonical(dir_.path()) / "cdrom" / "SETUP" / "x.cab");
+  EXPECT_FALSE(mapper_.ToHost("D:\\..\\drive_c"));
+}
+
+}  // namespace
+}  // namespace vlx::prefix
