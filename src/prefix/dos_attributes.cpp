@@ -40,7 +40,9 @@ std::uint32_t ParseXattr(const std::string& value) {
   return bits & kXattrMask;
 }
 
-std::uint32_t XattrBits(const std::filesystem::path& host) {
+}  // namespace
+
+std::uint32_t StoredDosAttributes(const std::filesystem::path& host) {
   const ssize_t size = ::getxattr(host.c_str(), kXattrName, nullptr, 0);
   if (size <= 0) return 0;
   std::string value(static_cast<std::size_t>(size), '\0');
@@ -49,8 +51,6 @@ std::uint32_t XattrBits(const std::filesystem::path& host) {
   value.resize(static_cast<std::size_t>(got));
   return ParseXattr(value);
 }
-
-}  // namespace
 
 std::uint32_t ReadDosAttributes(const std::filesystem::path& host) {
   struct stat st {};
@@ -61,7 +61,7 @@ std::uint32_t ReadDosAttributes(const std::filesystem::path& host) {
   const std::string name = host.filename().string();
   if (!name.empty() && name[0] == '.' && name != "." && name != "..")
     attributes |= fileattr::Hidden;
-  return attributes | XattrBits(host);
+  return attributes | StoredDosAttributes(host);
 }
 
 bool WriteDosAttributes(const std::filesystem::path& host, std::uint32_t attributes) {

@@ -1,6 +1,10 @@
 #include "prefix/prefix_files.h"
 
+#include <system_error>
+
+#include "prefix/atomic_file.h"
 #include "prefix/dos_attributes.h"
+#include "prefix/prefix_error.h"
 
 namespace vlx::prefix {
 
@@ -16,6 +20,25 @@ bool PrefixFiles::SetAttributes(const std::string& path, std::uint32_t attribute
 
 bool PrefixFiles::Exists(const std::string& path) {
   return GetAttributes(path) != fileattr::Invalid;
+}
+
+bool PrefixFiles::WriteWholeFile(const std::string& path, std::string_view bytes) {
+  const auto host = paths_.ToHost(path);
+  if (!host) return false;
+  std::error_code ec;
+  if (!std::filesystem::is_directory(host->parent_path(), ec)) return false;
+  std::uint32_t kept = 0;
+  const std::uint32_t attributes = ReadDosAttributes(*host);
+  if (attributes != fileattr::Invalid) {
+    if (attributes & (fileattr::Directory | fileattr::ReadOnly)) return false;
+    kept = StoredDosAttributes(*host);
+  }
+  try {
+    WriteFileAtomically(*host, bytes);
+  } catch (const PrefixError&) {
+    return false;  // the port reports failure as the API does
+  }
+  return kept == 0 || WriteDosAttributes(*host, kept);
 }
 
 }  // namespace vlx::prefix

@@ -12,6 +12,9 @@ class PrefixFiles : public Files {
   std::uint32_t GetAttributes(const std::string& path) override;
   bool SetAttributes(const std::string& path, std::uint32_t attributes) override;
   bool Exists(const std::string& path) override;
+  // Replaced atomically; hidden and system stay as they were (Wine truncates in place), a
+  // read-only file or a missing folder makes the call fail.
+  bool WriteWholeFile(const std::string& path, std::string_view bytes) override;
 
  private:
   const PathMapper& paths_;
