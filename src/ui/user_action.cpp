@@ -1,0 +1,145 @@
+#include "ui/user_action.h"
+
+#include "ui/form.h"
+
+namespace vlx::ui {
+
+namespace {
+
+[[noreturn]] void Refuse(const Control& control, const std::string& what) {
+  throw UiError(control.Name() + " (" + KindName(control.kind()) + ") " + what);
+}
+
+void RequireReachable(const Control& control) {
+  if (!control.Reachable()) Refuse(control, "is disabled or hidden");
+}
+
+template <class T>
+T& As(Control& control, const char* action) {
+  auto* typed = dynamic_cast<T*>(&control);
+  if (!typed) Refuse(control, std::string("cannot take '") + action + "'");
+  return *typed;
+}
+
+void Fire(const Handler& handler) {
+  if (handler) handler();
+}
+
+}  // namespace
+
+void UserClick(Control& control) {
+  RequireReachable(control);
+  switch (control.kind()) {
+    case Kind::CheckBox: {
+      auto& box = static_cast<CheckBox&>(control);
+      box.SetChecked(!box.Checked());  // runs onClick
+      return;
+    }
+    case Kind::RadioButton: {
+      // A click on the checked button changes nothing and runs nothing.
+      static_cast<CheckBox&>(control).SetChecked(true);
+      return;
+    }
+    case Kind::SpeedButton: {
+      auto& speed = static_cast<SpeedButton&>(control);
+      if (speed.GroupIndex() != 0) speed.SetDown(speed.AllowAllUp() ? !speed.Down() : true);
+      Fire(control.onClick);
+      return;
+    }
+    case Kind::Button:
+    case Kind::Image:
+    case Kind::MenuItem:
+    case Kind::Label:
+    case Kind::Panel:
+      Fire(control.onClick);
+      return;
+    default:
+      Refuse(control, "cannot be clicked");
+  }
+}
+
+void UserCheck(Control& control, bool on) {
+  auto& box = As<CheckBox>(control, "check");
+  RequireReachable(control);
+  if (box.Checked() != on) UserClick(control);
+  // A radio button cannot be unchecked by a person; a click only ever checks it.
+  if (box.Checked() != on) Refuse(control, "cannot be unchecked by a click");
+}
+
+void UserCheckItem(Control& control, int index, bool on) {
+  if (control.kind() != Kind::CheckListBox) Refuse(control, "has no check items");
+  auto& list = static_cast<ListControl&>(control);
+  RequireReachable(control);
+  if (list.ItemChecked(index) == on) return;
+  list.SetItemIndex(index);
+  list.SetItemChecked(index, on);
+  Fire(list.onClickCheck);
+}
+
+void UserSelect(Control& control, int index) {
+  auto& list = As<ListControl>(control, "select");
+  RequireReachable(control);
+  if (index < -1 || index >= list.SelectableCount()) {
+    Refuse(control, "has no item " + std::to_string(index));
+  }
+  switch (control.kind()) {
+    case Kind::TabControl:
+      if (index < 0) Refuse(control, "always shows a tab");
+      if (list.ItemIndex() == index) return;
+      list.SetItemIndex(index);
+      Fire(control.onChange);
+      return;
+    case Kind::ComboBox: {
+      auto& combo = static_cast<ComboBox&>(list);
+      list.SetItemIndex(index);
+      if (combo.DropDownList()) combo.Control::SetText(combo.SelectedText());
+      Fire(control.onChange);
+      return;
+    }
+    default:
+      list.SetItemIndex(index);
+      Fire(control.onClick);
+      return;
+  }
+}
+
+void UserType(Control& control, const std::string& text) {
+  RequireReachable(control);
+  switch (control.kind()) {
+    case Kind::Edit:
+    case Kind::Memo:
+      if (static_cast<Edit&>(control).ReadOnly()) Refuse(control, "is read-only");
+      control.SetText(text);
+      return;
+    case Kind::SpinEdit:
+      control.SetText(text);
+      return;
+    case Kind::ComboBox: {
+      auto& combo = static_cast<ComboBox&>(control);
+      if (combo.DropDownList()) Refuse(control, "takes no typing");
+      combo.Control::SetText(text);
+      Fire(control.onChange);
+      return;
+    }
+    default:
+      Refuse(control, "takes no typing");
+  }
+}
+
+void UserKey(Control& control, char key) {
+  RequireReachable(control);
+  if (control.onKeyPress) control.onKeyPress(key);
+}
+
+void UserSet(Control& control, int position) {
+  auto& range = As<RangeControl>(control, "set");
+  RequireReachable(control);
+  range.SetPosition(position);
+}
+
+void UserDoubleClick(Control& control) {
+  RequireReachable(control);
+  Fire(control.onDblClick);
+}
+
+}  // namespace vlx::ui

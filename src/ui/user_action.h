@@ -1,0 +1,29 @@
+// What a person does to a control, through the same setters code uses, plus the handlers the
+// platform runs only for input. Each raises UiError when the control cannot take the action
+// (wrong kind, disabled or hidden, index out of range).
+#pragma once
+#include <string>
+
+#include "ui/control.h"
+
+namespace vlx::ui {
+
+// Button, speed button, check box (toggles), radio button (checks), image, menu item.
+void UserClick(Control& control);
+// Check box or radio button to a state: clicks only when the state differs.
+void UserCheck(Control& control, bool on);
+// Check list box item: toggles it when the state differs and runs onClickCheck.
+void UserCheckItem(Control& control, int index, bool on);
+// List box, combo box, tab set or page control, list view row; -1 clears. Runs onChange for
+// combo boxes and tab controls, onClick for list boxes and list views.
+void UserSelect(Control& control, int index);
+// Replaces the text of an edit, memo, spin edit or editable combo box as typing would.
+void UserType(Control& control, const std::string& text);
+// Enter (13) or Escape (27) pressed on the control: onKeyPress.
+void UserKey(Control& control, char key);
+// Slider or spin edit moved to a position (clamped).
+void UserSet(Control& control, int position);
+// Double click: onDblClick.
+void UserDoubleClick(Control& control);
+
+}  // namespace vlx::ui
