@@ -21,6 +21,10 @@ class Files {
   // CreateFileA(CREATE_ALWAYS) + WriteFile: the file holds exactly `bytes` afterwards, created or
   // replaced. False when the file cannot be created or written.
   virtual bool WriteWholeFile(const std::string& path, std::string_view bytes) = 0;
+  // CreateDirectoryA: one level, the parent must exist; false also when it already exists.
+  virtual bool MakeDirectory(const std::string& path) = 0;
+  // RemoveDirectoryA: an empty directory only.
+  virtual bool RemoveEmptyDirectory(const std::string& path) = 0;
 };
 
 }  // namespace vlx

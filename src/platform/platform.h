@@ -6,6 +6,8 @@
 #include "platform/registry.h"
 #include "platform/shell.h"
 #include "platform/system_info.h"
+#include "platform/system_parameters.h"
+#include "platform/top_windows.h"
 
 namespace vlx {
 
@@ -16,6 +18,8 @@ struct Platform {
   SystemInfo* system = nullptr;
   Shell* shell = nullptr;
   Library* library = nullptr;
+  SystemParameters* parameters = nullptr;
+  TopWindows* windows = nullptr;
 };
 
 }  // namespace vlx

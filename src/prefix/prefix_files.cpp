@@ -41,4 +41,21 @@ bool PrefixFiles::WriteWholeFile(const std::string& path, std::string_view bytes
   return kept == 0 || WriteDosAttributes(*host, kept);
 }
 
+bool PrefixFiles::MakeDirectory(const std::string& path) {
+  const auto host = paths_.ToHost(path);
+  if (!host) return false;
+  std::error_code ec;
+  if (!std::filesystem::is_directory(host->parent_path(), ec)) return false;
+  return std::filesystem::create_directory(*host, ec) && !ec;
+}
+
+bool PrefixFiles::RemoveEmptyDirectory(const std::string& path) {
+  const auto host = paths_.ToHost(path);
+  if (!host) return false;
+  std::error_code ec;
+  if (!std::filesystem::is_directory(*host, ec) || !std::filesystem::is_empty(*host, ec) || ec)
+    return false;
+  return std::filesystem::remove(*host, ec) && !ec;
+}
+
 }  // namespace vlx::prefix

@@ -15,6 +15,8 @@ class PrefixFiles : public Files {
   // Replaced atomically; hidden and system stay as they were (Wine truncates in place), a
   // read-only file or a missing folder makes the call fail.
   bool WriteWholeFile(const std::string& path, std::string_view bytes) override;
+  bool MakeDirectory(const std::string& path) override;
+  bool RemoveEmptyDirectory(const std::string& path) override;
 
  private:
   const PathMapper& paths_;

@@ -1,5 +1,7 @@
 #include "store/profile_file.h"
 
+#include "text/integer_text.h"
+
 #include <cctype>
 #include <cstdint>
 #include <limits>
@@ -23,34 +25,7 @@ bool EqualNoCase(const std::string& a, const std::string& b) {
 std::int32_t ParseProfileNumber(std::string text, std::int32_t defaultValue) {
   if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
     text = "$" + text.substr(2);
-  if (text.empty()) return defaultValue;
-  std::size_t i = 0;
-  bool negative = false;
-  if (text[i] == '-' || text[i] == '+') negative = text[i++] == '-';
-  bool hex = false;
-  if (i < text.size() && text[i] == '$') {
-    hex = true;
-    ++i;
-  }
-  if (i >= text.size()) return defaultValue;
-  std::int64_t value = 0;
-  const std::int64_t limit = hex ? 0xFFFFFFFFll : std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
-  for (; i < text.size(); ++i) {
-    const unsigned char c = static_cast<unsigned char>(text[i]);
-    int digit;
-    if (std::isdigit(c))
-      digit = c - '0';
-    else if (hex && std::isxdigit(c))
-      digit = std::tolower(c) - 'a' + 10;
-    else
-      return defaultValue;
-    value = value * (hex ? 16 : 10) + digit;
-    if (value > limit) return defaultValue;
-  }
-  if (!hex && !negative && value > std::numeric_limits<std::int32_t>::max()) return defaultValue;
-  const auto bits = static_cast<std::uint32_t>(value);
-  const auto result = static_cast<std::int32_t>(bits);
-  return negative ? static_cast<std::int32_t>(0u - bits) : result;
+  return TryParseInteger(text).value_or(defaultValue);
 }
 
 std::string ProfileFile::ReadProfileText(const std::string& section, const std::string& key,

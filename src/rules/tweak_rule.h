@@ -1,0 +1,114 @@
+// A tweak rule: one control bound to one stored setting through one rule kind, as data.
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "platform/win_types.h"
+#include "rules/rule_controls.h"
+
+namespace vlx {
+
+// How a registry value holds a rule's setting.
+enum class Storage {
+  Binary,  // REG_BINARY of 4 bytes, a 32-bit number, least significant byte first
+  Dword,   // REG_DWORD
+  Text,    // REG_SZ
+};
+
+// The state a load step gives a check control in a given situation.
+enum class LoadState { Unchanged, Checked, Unchecked };
+
+// A stored datum: a number for Binary and Dword storage, a text for Text storage.
+struct StoredValue {
+  std::uint32_t number = 0;
+  std::string text{};
+
+  static StoredValue Number(std::uint32_t n) { return {n, {}}; }
+  static StoredValue Text(std::string t) { return {0, std::move(t)}; }
+};
+
+// Checked: the feature is allowed and the value absent. Unchecked: the flag is written.
+struct PolicyFlag {
+  Storage storage = Storage::Binary;  // Binary or Dword
+  std::uint32_t flag = 1;
+  LoadState fallback = LoadState::Checked;
+};
+
+// The mirror of PolicyFlag: the marker is present while the box is checked.
+struct MarkerValue {
+  Storage storage = Storage::Text;  // Text or Binary
+  StoredValue marker{};
+  bool deleteAlways = false;          // unchecked: delete without asking whether it exists
+  bool askFirst = false;              // load: an absent value loads unchecked without a read
+  LoadState absentKey = LoadState::Unchanged;
+  // Load test: checked when the stored text differs from this (instead of equalling the marker).
+  std::optional<std::string> checkedUnlessText{};
+  LoadState fallback = LoadState::Unchecked;
+};
+
+// Both states write a value; nothing is deleted.
+struct TwoStateValue {
+  Storage storage = Storage::Dword;
+  StoredValue on{};
+  StoredValue off{};
+  bool referenceIsOn = true;  // which of the two the load compares with
+  LoadState absentKey = LoadState::Unchecked;
+  LoadState absentValue = LoadState::Unchecked;
+  LoadState fallback = LoadState::Unchecked;
+};
+
+// A verb key under a class's "shell" key; checked while its command is registered.
+struct ShellVerb {
+  std::string caption{};
+  std::string command{};
+};
+
+// A number kept as decimal text; `systemAction` is a SystemParametersInfo call made on apply
+// with the number, before the write.
+struct NumberString {
+  int defaultNumber = 0;
+  std::optional<std::uint32_t> systemAction{};
+  std::uint32_t systemFlags = 0;
+};
+
+// Existence of a folder inside a shell special folder; no registry.
+struct FolderPresence {
+  int csidl = 0;
+  std::string folder{};
+};
+
+// A value held by SystemParametersInfo. A check control is checked when the low byte of the
+// value is not zero and sets 1 or 0; a position control shows the value divided by `scale`.
+struct SystemParameter {
+  std::uint32_t getAction = 0;
+  std::uint32_t setAction = 0;
+  bool isCheck = true;
+  int scale = 1;
+  std::uint32_t updateFlags = 0;
+};
+
+// A radio group stored as the REG_DWORD number of its checked button.
+struct RadioValue {
+  struct Button {
+    ControlRef control{};
+    std::int32_t number = 0;
+  };
+  std::vector<Button> buttons{};
+  std::size_t defaultButton = 0;
+};
+
+using RuleKind = std::variant<PolicyFlag, MarkerValue, TwoStateValue, ShellVerb, NumberString,
+                              FolderPresence, SystemParameter, RadioValue>;
+
+struct TweakRule {
+  ControlRef control{};     // unused by RadioValue, which names its buttons
+  RegKey root = regroot::CurrentUser;
+  std::string keyPath{};    // from the root, with a leading backslash
+  std::string valueName{};  // empty: the key's default value
+  RuleKind kind{};
+};
+
+}  // namespace vlx
