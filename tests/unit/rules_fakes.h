@@ -203,6 +203,7 @@ class FakeFiles : public Files, public Shell {
   }
   bool SetAttributes(const std::string&, std::uint32_t) override { return false; }
   bool Exists(const std::string& path) override { return dirs.count(Lower(path)) != 0; }
+  bool WriteWholeFile(const std::string&, std::string_view) override { return false; }
   bool MakeDirectory(const std::string& path) override {
     const auto parent = path.substr(0, path.find_last_of('\\'));
     if (!dirs.count(Lower(parent))) return false;
