@@ -1,0 +1,62 @@
+// Library port over a machine image: resources come from the real library files in the image
+// (read through PeImage); the registration entries of vxeject.dll apply its table of keys to the
+// image's registry. Code of other libraries cannot run offline.
+#pragma once
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/library.h"
+#include "platform/registry.h"
+#include "prefix/journal.h"
+
+namespace vlx::prefix {
+
+struct EmbeddedFile {
+  const char* name;  // "vlximg.dll"
+  std::string_view bytes;
+};
+// The two libraries as this build made them, for the images volnrx-cli creates.
+const std::vector<EmbeddedFile>& EmbeddedLibraries();
+
+class PrefixLibrary : public Library {
+ public:
+  // The host file of a Windows path ("C:\..."), or nothing when the image has no such path.
+  using PathResolver = std::function<std::optional<std::filesystem::path>(const std::string&)>;
+
+  // `searchFolders`: where a plain library name is looked for, in order (the program folder
+  // first, then the system and Windows folders). A damaged library file fails to load as on
+  // Windows, and the journal records why.
+  PrefixLibrary(PathResolver resolve, std::vector<std::string> searchFolders, Registry& registry,
+                Journal& journal);
+
+  bool CanLoad(const std::string& library) override;
+  LibraryResult ReadResource(const std::string& library, const std::string& type,
+                             const std::string& name, std::string& bytes) override;
+  Picture LoadBitmapPicture(const std::string& library, const std::string& name) override;
+  Picture LoadCursorPicture(const std::string& library, const std::string& name) override;
+  Picture ExtractIconPicture(const std::string& library, int index) override;
+  LibraryResult CallEntry(const std::string& library, const std::string& entry,
+                          std::int32_t& result) override;
+
+ private:
+  struct Loaded;
+  // LoadLibraryA: the library's Windows path and parsed file, or nothing.
+  std::optional<Loaded> Load(const std::string& library);
+  std::optional<std::string> Locate(const std::string& library);
+
+  PathResolver resolve_;
+  std::vector<std::string> searchFolders_;
+  Registry& registry_;
+  Journal& journal_;
+};
+
+// What vxeject.dll's entries do, on any registry: DllRegisterServer writes its keys with
+// `modulePath` as its InprocServer32, DllUnregisterServer deletes them. Returns the HRESULT.
+std::int32_t RegisterShellExtension(Registry& registry, const std::string& modulePath);
+std::int32_t UnregisterShellExtension(Registry& registry);
+
+}  // namespace vlx::prefix
