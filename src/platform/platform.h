@@ -1,10 +1,14 @@
 // The bundle of ports a routine receives; adapters fill it (src/win32, src/prefix, test fakes).
 #pragma once
+#include "platform/clock.h"
+#include "platform/file_ops.h"
 #include "platform/files.h"
 #include "platform/library.h"
+#include "platform/processes.h"
 #include "platform/profile.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
+#include "platform/shell_files.h"
 #include "platform/system_info.h"
 #include "platform/system_parameters.h"
 #include "platform/top_windows.h"
@@ -19,7 +23,11 @@ struct Platform {
   Shell* shell = nullptr;
   Library* library = nullptr;
   SystemParameters* parameters = nullptr;
+  Processes* processes = nullptr;
   TopWindows* windows = nullptr;
+  Clock* clock = nullptr;
+  FileOps* fileOps = nullptr;
+  ShellFiles* shellFiles = nullptr;
 };
 
 }  // namespace vlx

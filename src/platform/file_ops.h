@@ -1,0 +1,31 @@
+// File operations port: the exclusive-open test, copy, delete and the directory search by path
+// (kernel32 CreateFileA, CopyFileA, DeleteFileA, FindFirstFileA).
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace vlx {
+
+// What FindFirstFileA reports for the first entry matching a path.
+struct FoundFile {
+  std::string name;        // cFileName: the name as its folder lists it, without the folder
+  std::uint64_t size = 0;  // nFileSizeHigh:nFileSizeLow
+  std::uint32_t attributes = 0;
+};
+
+class FileOps {
+ public:
+  virtual ~FileOps() = default;
+
+  // CreateFileA(GENERIC_READ | GENERIC_WRITE, no sharing, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL),
+  // closed at once. False when the file cannot be opened that way (in use, refused, missing).
+  virtual bool OpenExclusive(const std::string& path) = 0;
+  // CopyFileA(from, to, failIfExists).
+  virtual bool Copy(const std::string& from, const std::string& to, bool failIfExists) = 0;
+  // DeleteFileA.
+  virtual bool Delete(const std::string& path) = 0;
+  // FindFirstFileA on the path (any attributes), FindClose; false when nothing matches.
+  virtual bool FindFirst(const std::string& path, FoundFile& out) = 0;
+};
+
+}  // namespace vlx

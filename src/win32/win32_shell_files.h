@@ -1,0 +1,15 @@
+// Shell port for files over shell32/user32.
+#pragma once
+#include "platform/shell_files.h"
+
+namespace vlx::win32 {
+
+class Win32ShellFiles : public ShellFiles {
+ public:
+  Picture WinLogoIcon() override;
+  Picture FileTypeIcon(const std::string& path, bool small) override;
+  Picture AssociatedIcon(const std::string& path) override;
+  bool ShowProperties(WindowHandle owner, const std::string& path) override;
+};
+
+}  // namespace vlx::win32
