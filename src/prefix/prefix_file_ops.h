@@ -1,0 +1,27 @@
+// File operations on a machine image. A file counts as opened without sharing by someone else
+// while a host process holds a lock on it (flock), so `flock FILE command` stands for a program
+// that keeps the file open: it cannot then be opened exclusively, deleted, or overwritten.
+#pragma once
+#include "platform/file_ops.h"
+#include "prefix/path_mapper.h"
+
+namespace vlx::prefix {
+
+class PrefixFileOps : public FileOps {
+ public:
+  explicit PrefixFileOps(const PathMapper& paths) : paths_(paths) {}
+
+  bool OpenExclusive(const std::string& path) override;
+  bool Copy(const std::string& from, const std::string& to, bool failIfExists) override;
+  bool Delete(const std::string& path) override;
+  // Wildcards (* and ?) are honoured in the last component; matches come in name order.
+  bool FindFirst(const std::string& path, FoundFile& out) override;
+
+ private:
+  const PathMapper& paths_;
+};
+
+// Windows wildcard match of a name (CP1251) without regard to case.
+bool MatchesWildcard(std::string_view name, std::string_view pattern);
+
+}  // namespace vlx::prefix
