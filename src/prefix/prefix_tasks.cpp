@@ -1,9 +1,9 @@
 #include "prefix/prefix_tasks.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include "store/folders.h"
+#include "text/cp1251.h"
 
 namespace vlx::prefix {
 namespace {
@@ -26,6 +26,17 @@ bool HasExtension(const std::string& path) {
 
 bool IsBareName(const std::string& path) { return path.find_first_of("\\/:") == std::string::npos; }
 
+// Removes the window and every window below it.
+void DestroyWithChildren(SimulatedSession& session, WindowHandle window) {
+  std::vector<WindowHandle> doomed{window};
+  for (std::size_t i = 0; i < doomed.size(); ++i)
+    for (const auto& w : session.windows)
+      if (w.parent == doomed[i]) doomed.push_back(w.handle);
+  std::erase_if(session.windows, [&](const SimulatedWindow& w) {
+    return std::find(doomed.begin(), doomed.end(), w.handle) != doomed.end();
+  });
+}
+
 }  // namespace
 
 SimulatedSession SimulatedSession::Windows98(const std::string& programDir) {
@@ -42,15 +53,20 @@ SimulatedSession SimulatedSession::Windows98(const std::string& programDir) {
       {0xFFFF0F25u, 3, 8, "C:\\WINDOWS\\SYSTEM\\SPOOL32.EXE"},
       {0xFFF9A3F1u, 1, 8, programDir + "\\VOLNRX.EXE"},
   };
+  const std::string volnerix = programDir + "\\VOLNRX.EXE,0";
+  const std::string explorer = "C:\\WINDOWS\\EXPLORER.EXE,0";
   s.windows = {
-      {0x0000049Cu, 0xFFFE44F9u, "", "C:\\WINDOWS\\EXPLORER.EXE,0"},  // the taskbar: no title
-      {0x000004A0u, 0xFFF9A3F1u, "Volnerix", programDir + "\\VOLNRX.EXE,0"},
-      {0x00000510u, 0xFFFE6B91u, "SysTray", ""},
-      {0x000004F4u, 0xFFFF0F25u, "Spooler Process", ""},
-      {0x00000454u, 0xFFFD6F45u, "MSGSRV32", ""},
-      {0x00000470u, 0xFFFE44F9u, "DDE Server Window", ""},
-      {0x000004B8u, 0xFFFE8C1Du, "TaskMonitor", ""},
-      {0x0000049Eu, 0xFFFE44F9u, "Program Manager", "C:\\WINDOWS\\EXPLORER.EXE,0"},
+      {0x0000049Cu, 0xFFFE44F9u, "", "Shell_TrayWnd", "", true, 0},
+      {0x000004A0u, 0xFFF9A3F1u, "Volnerix", "TApplication", volnerix, false, 0},
+      {0x000004A6u, 0xFFF9A3F1u, "Volnerix", "TfrmMain", volnerix, true, 0},
+      {0x00000510u, 0xFFFE6B91u, "SysTray", "SystemTray_Main", "", false, 0},
+      {0x000004F4u, 0xFFFF0F25u, "Spooler Process", "SpoolProcessClass", "", false, 0},
+      {0x00000454u, 0xFFFD6F45u, "MSGSRV32", "MSGSRV32", "", false, 0},
+      {0x00000470u, 0xFFFE44F9u, "DDE Server Window", "DDEMLEvent", "", false, 0},
+      {0x000004B8u, 0xFFFE8C1Du, "TaskMonitor", "TaskMonitorClass", "", false, 0},
+      {0x0000049Eu, 0xFFFE44F9u, "Program Manager", "Progman", explorer, true, 0},
+      {0x000004A2u, 0xFFFE44F9u, "", "SHELLDLL_DefView", "", true, 0x0000049Eu},
+      {0x000004A4u, 0xFFFE44F9u, "FolderView", "SysListView32", "", true, 0x000004A2u},
   };
   return s;
 }
@@ -134,15 +150,57 @@ bool PrefixProcesses::ExitSystem(std::uint32_t flags) {
 PrefixTopWindows::PrefixTopWindows(SimulatedSession& session, Journal& journal)
     : session_(session), journal_(journal) {}
 
-const SimulatedWindow* PrefixTopWindows::Find(WindowHandle window) const {
-  for (const auto& w : session_.windows)
+SimulatedWindow* PrefixTopWindows::Find(WindowHandle window) {
+  for (auto& w : session_.windows)
     if (w.handle == window) return &w;
   return nullptr;
 }
 
+WindowHandle PrefixTopWindows::FindTopWindow(const char* className, const char* title) {
+  for (const auto& w : session_.windows) {
+    if (w.parent != 0) continue;
+    if (className != nullptr && !EqualNoCaseCp1251(w.className, className)) continue;
+    if (title != nullptr && !EqualNoCaseCp1251(w.title, title)) continue;
+    return w.handle;
+  }
+  return 0;
+}
+
+WindowHandle PrefixTopWindows::RelatedWindow(WindowHandle window, std::uint32_t command) {
+  if (command != gw::Child || Find(window) == nullptr) return 0;
+  for (const auto& w : session_.windows)
+    if (w.parent == window) return w.handle;
+  return 0;
+}
+
+std::string PrefixTopWindows::ClassNameOf(WindowHandle window, std::uint32_t bufferSize) {
+  const auto* w = Find(window);
+  if (!w || bufferSize == 0) return {};
+  return w->className.substr(0, bufferSize - 1);
+}
+
+bool PrefixTopWindows::IsWindowVisible(WindowHandle window) {
+  for (auto* w = Find(window); w != nullptr; w = w->parent ? Find(w->parent) : nullptr)
+    if (!w->visible) return false;
+  return Find(window) != nullptr;
+}
+
+bool PrefixTopWindows::ShowWindow(WindowHandle window, int command) {
+  auto* w = Find(window);
+  if (!w) return false;
+  const bool was = w->visible;
+  w->visible = command != sw::Hide;
+  journal_.Add("ShowWindow " + std::to_string(static_cast<std::int32_t>(window)) + " " +
+               (command == sw::Hide ? std::string("SW_HIDE")
+                                    : command == sw::Show ? std::string("SW_SHOW")
+                                                          : std::to_string(command)));
+  return was;
+}
+
 void PrefixTopWindows::Enumerate(std::vector<WindowHandle>& out) {
   out.clear();
-  for (const auto& w : session_.windows) out.push_back(w.handle);
+  for (const auto& w : session_.windows)
+    if (w.parent == 0) out.push_back(w.handle);
 }
 
 std::uint32_t PrefixTopWindows::ProcessId(WindowHandle window) {
@@ -174,8 +232,7 @@ bool PrefixTopWindows::Post(WindowHandle window, std::uint32_t message, std::uin
                std::to_string(wParam) + " " + std::to_string(lParam));
   if (!w) return false;
   // Default handling of WM_CLOSE destroys the window.
-  if (message == wm::Close)
-    std::erase_if(session_.windows, [window](const SimulatedWindow& s) { return s.handle == window; });
+  if (message == wm::Close) DestroyWithChildren(session_, window);
   return true;
 }
 

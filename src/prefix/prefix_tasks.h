@@ -1,7 +1,8 @@
-// Running processes and top-level windows of an offline machine image. Nothing runs in an
-// image, so both are a simulated Windows 98 session: terminating a process removes it and its
-// windows, WM_CLOSE destroys a window, starting a program is recorded in the journal and
-// returns at once. The restart request is recorded too.
+// Running processes and windows of an offline machine image. Nothing runs in an image, so both
+// are a simulated Windows 98 session: the desktop ("Program Manager" with its folder view list),
+// the tray, the spooler and Volnerix itself. Terminating a process removes it and its windows,
+// WM_CLOSE destroys a window, showing and hiding is kept; these, and starting a program (which
+// returns at once) and the restart request, are recorded in the journal.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -19,10 +20,14 @@ struct SimulatedWindow {
   WindowHandle handle = 0;
   std::uint32_t processId = 0;
   std::string title;
+  std::string className;
   std::string classIcon;  // origin of the class icon; empty when the class has none
+  bool visible = true;
+  WindowHandle parent = 0;  // 0 for a top-level window
 };
 
-// The shared session: processes in snapshot order, windows in Z order.
+// The shared session: processes in snapshot order, windows in Z order (children after their
+// parent).
 struct SimulatedSession {
   std::vector<ProcessEntry> processes;
   std::vector<SimulatedWindow> windows;
@@ -60,6 +65,11 @@ class PrefixTopWindows : public TopWindows {
  public:
   PrefixTopWindows(SimulatedSession& session, Journal& journal);
 
+  WindowHandle FindTopWindow(const char* className, const char* title) override;
+  WindowHandle RelatedWindow(WindowHandle window, std::uint32_t command) override;
+  std::string ClassNameOf(WindowHandle window, std::uint32_t bufferSize) override;
+  bool IsWindowVisible(WindowHandle window) override;
+  bool ShowWindow(WindowHandle window, int command) override;
   void Enumerate(std::vector<WindowHandle>& out) override;
   std::uint32_t ProcessId(WindowHandle window) override;
   std::string Text(WindowHandle window, int bufferChars) override;
@@ -68,7 +78,7 @@ class PrefixTopWindows : public TopWindows {
             std::intptr_t lParam) override;
 
  private:
-  const SimulatedWindow* Find(WindowHandle window) const;
+  SimulatedWindow* Find(WindowHandle window);
 
   SimulatedSession& session_;
   Journal& journal_;

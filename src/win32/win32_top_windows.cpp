@@ -15,6 +15,31 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM list) {
 
 }  // namespace
 
+WindowHandle Win32TopWindows::FindTopWindow(const char* className, const char* title) {
+  return reinterpret_cast<WindowHandle>(FindWindowA(className, title));
+}
+
+WindowHandle Win32TopWindows::RelatedWindow(WindowHandle window, std::uint32_t command) {
+  return reinterpret_cast<WindowHandle>(GetWindow(ToHwnd(window), command));
+}
+
+std::string Win32TopWindows::ClassNameOf(WindowHandle window, std::uint32_t bufferSize) {
+  if (bufferSize == 0) return {};
+  std::string buffer(bufferSize, '\0');
+  const int length = GetClassNameA(ToHwnd(window), buffer.data(), static_cast<int>(bufferSize));
+  buffer.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
+  return buffer;
+}
+
+bool Win32TopWindows::IsWindowVisible(WindowHandle window) {
+  return ::IsWindowVisible(ToHwnd(window)) != FALSE;
+}
+
+bool Win32TopWindows::ShowWindow(WindowHandle window, int command) {
+  if (window == 0) return false;
+  return ::ShowWindow(ToHwnd(window), command) != FALSE;
+}
+
 void Win32TopWindows::Enumerate(std::vector<WindowHandle>& out) {
   out.clear();
   EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&out));
