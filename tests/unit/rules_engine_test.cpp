@@ -1,6 +1,7 @@
 // Every rule kind loaded from each stored form and applied in both states, with the fallbacks.
 #include <gtest/gtest.h>
 
+#include "rules/master_switch.h"
 #include "rules/rule_engine.h"
 #include "unit/rules_fakes.h"
 
@@ -423,6 +424,25 @@ TEST_F(RuleTest, RadioValueSelectsByNumberAndWritesTheCheckedButton) {
   ApplyRule(rule, context);
   EXPECT_EQ(Saved(rule)->type, regtype::Dword);
   EXPECT_EQ(Saved(rule)->data, Dword(3));
+}
+
+}  // namespace
+}  // namespace vlx
+
+namespace vlx {
+namespace {
+
+TEST(MasterSwitchRule, DependentsFollowTheMasterByPatternAndName) {
+  testing::FakeControls controls;
+  const MasterSwitch rule{"cbMaster", "cbDep%d", 2, 4, {"pPanel"}};
+  controls.checked["cbMaster"] = true;
+  UpdateDependents(rule, controls);
+  EXPECT_EQ(controls.enabled, (std::map<std::string, bool>{
+                                  {"cbDep2", true}, {"cbDep3", true}, {"cbDep4", true}, {"pPanel", true}}));
+  controls.checked["cbMaster"] = false;
+  UpdateDependents(rule, controls);
+  for (const auto& [name, enabled] : controls.enabled) EXPECT_FALSE(enabled) << name;
+  EXPECT_EQ(FormatName("cbContextMenuIndex%d", 6), "cbContextMenuIndex6");
 }
 
 }  // namespace

@@ -1,0 +1,76 @@
+#include "prefix/prefix_parameters.h"
+
+#include <string>
+
+#include "store/store_routine.h"
+#include "text/integer_text.h"
+
+namespace vlx::prefix {
+
+namespace {
+
+const char* const kDesktopKey = "\\Control Panel\\Desktop";
+
+struct Parameter {
+  std::uint32_t get;  // 0: none
+  std::uint32_t set;
+  const char* value;
+  bool flag;  // stored as "1"/"0"
+};
+
+constexpr Parameter kParameters[] = {
+    {spi::GetScreenSaveActive, spi::SetScreenSaveActive, "ScreenSaveActive", true},
+    {spi::GetScreenSaveTimeout, spi::SetScreenSaveTimeout, "ScreenSaveTimeOut", false},
+    {0, spi::SetMenuShowDelay, "MenuShowDelay", false},
+};
+
+const Parameter* ByGet(std::uint32_t action) {
+  for (const auto& p : kParameters)
+    if (p.get != 0 && p.get == action) return &p;
+  return nullptr;
+}
+
+const Parameter* BySet(std::uint32_t action) {
+  for (const auto& p : kParameters)
+    if (p.set == action) return &p;
+  return nullptr;
+}
+
+}  // namespace
+
+bool PrefixParameters::Get(std::uint32_t action, std::uint32_t& value) {
+  const Parameter* p = ByGet(action);
+  if (!p) return false;
+  if (auto it = session_.find(p->set); it != session_.end()) {
+    value = it->second;
+    return true;
+  }
+  std::string text;
+  RunRegistryRule(registry_, regroot::CurrentUser, [&](RegStore& store) {
+    if (store.OpenPath(kDesktopKey, false)) text = store.ReadText(p->value);
+  });
+  const std::int32_t number = TryParseInteger(text).value_or(0);
+  value = p->flag ? (number != 0 ? 1u : 0u) : static_cast<std::uint32_t>(number);
+  return true;
+}
+
+bool PrefixParameters::Set(std::uint32_t action, std::uint32_t param, std::uint32_t flags) {
+  const Parameter* p = BySet(action);
+  if (!p) return false;
+  const std::uint32_t value = p->flag ? (param != 0 ? 1u : 0u) : param;
+  session_[action] = value;
+  bool stored = true;
+  if (flags & spif::UpdateIniFile) {
+    stored = RunRegistryRule(registry_, regroot::CurrentUser, [&](RegStore& store) {
+      if (!store.OpenPath(kDesktopKey, true)) throw StoreError::FailedToCreateKey(kDesktopKey);
+      store.WriteText(p->value, std::to_string(static_cast<std::int32_t>(value)));
+    });
+    if (stored) session_.erase(action);
+  }
+  journal_.Add("SystemParametersInfo " + std::to_string(action) + " " +
+               std::to_string(static_cast<std::int32_t>(param)) + " flags " +
+               std::to_string(flags));
+  return stored;
+}
+
+}  // namespace vlx::prefix
