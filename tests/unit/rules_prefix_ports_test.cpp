@@ -1,10 +1,9 @@
-// The offline adapters the rules and pages stand on: folders, system parameters, the desktop.
+// The offline adapters the rules and pages stand on: folders and system parameters.
 #include <gtest/gtest.h>
 
 #include "path_temp_dir.h"
 #include "prefix/prefix_files.h"
 #include "prefix/prefix_parameters.h"
-#include "prefix/prefix_windows.h"
 #include "unit/rules_fakes.h"
 
 namespace vlx::prefix {
@@ -58,36 +57,6 @@ TEST(PrefixParameters, KeptAsTextInControlPanelDesktop) {
   ASSERT_EQ(journal.Entries().size(), 3u);
   EXPECT_EQ(journal.Entries()[2], "SystemParametersInfo 107 250 flags 2");
   EXPECT_FALSE(parameters.Set(999, 1, 0));
-}
-
-TEST(PrefixWindows, DesktopListViewVisibleUnlessHidden) {
-  FakeRegistry registry;
-  Journal journal;
-  PrefixWindows windows(registry, journal);
-  const WindowHandle progman = windows.FindTopWindow("ProgMan", nullptr);
-  ASSERT_NE(progman, 0u);
-  EXPECT_EQ(windows.FindTopWindow(nullptr, "Program Manager"), progman);
-  EXPECT_EQ(windows.FindTopWindow("SysListView32", nullptr), 0u);  // not a top-level window
-  const WindowHandle list = windows.RelatedWindow(windows.RelatedWindow(progman, gw::Child), gw::Child);
-  EXPECT_EQ(windows.ClassNameOf(list, 40), "SysListView32");
-  EXPECT_EQ(windows.ClassNameOf(list, 4), "Sys");
-  EXPECT_TRUE(windows.IsWindowVisible(list));
-
-  EXPECT_TRUE(windows.ShowWindow(progman, sw::Hide));
-  EXPECT_FALSE(windows.IsWindowVisible(list));  // hidden with its top-level window
-  EXPECT_FALSE(windows.ShowWindow(progman, sw::Show));
-  EXPECT_TRUE(windows.IsWindowVisible(list));
-  EXPECT_FALSE(windows.ShowWindow(0, sw::Hide));
-  EXPECT_EQ(journal.Entries(), (std::vector<std::string>{"ShowWindow \"Program Manager\" SW_HIDE",
-                                                          "ShowWindow \"Program Manager\" SW_SHOW"}));
-
-  // A shell started under the NoDesktop policy shows no icons.
-  registry.Put(regroot::LocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\explorer",
-               "NoDesktop", regtype::Binary, std::string("\1\0\0\0", 4));
-  PrefixWindows restarted(registry, journal);
-  const WindowHandle top = restarted.FindTopWindow("Progman", nullptr);
-  EXPECT_FALSE(restarted.IsWindowVisible(
-      restarted.RelatedWindow(restarted.RelatedWindow(top, gw::Child), gw::Child)));
 }
 
 }  // namespace
