@@ -120,7 +120,7 @@ Desktop BuildDesktop(COLORREF background) {
     RegisterClassA(&windowClass);
   }
   Desktop desktop;
-  desktop.top = CreateWindowExA(0, "ProgMan", "Program Manager", WS_POPUP | WS_VISIBLE, 0, 0,
+  desktop.top = CreateWindowExA(0, "ProgMan", "Program Manager", WS_POPUP, 0, 0,
                                 320, 240, nullptr, nullptr, instance, nullptr);
   desktop.view = CreateWindowExA(0, "SHELLDLL_DefView", "", WS_CHILD | WS_VISIBLE, 0, 0, 320, 240,
                                  desktop.top, nullptr, instance, nullptr);
