@@ -41,7 +41,7 @@ class Library {
   virtual Picture LoadBitmapPicture(const std::string& library, const std::string& name) = 0;
   virtual Picture LoadCursorPicture(const std::string& library, const std::string& name) = 0;
   // ExtractIconA(instance, library, index): index N >= 0 is the N-th icon group in resource
-  // order; empty when there is none.
+  // order, N < -1 the group with identifier -N; empty when there is none.
   virtual Picture ExtractIconPicture(const std::string& library, int index) = 0;
   // GetProcAddress(entry) and a call without arguments (the COM self-registration entries
   // "DllRegisterServer" / "DllUnregisterServer"); `result` receives the HRESULT on Ok.

@@ -218,7 +218,7 @@ Picture PrefixLibrary::ExtractIconPicture(const std::string& library, int index)
   const auto groups = loaded->image.OfType(ResourceId::Parse(restype::GroupIcon));
   if (index >= 0) {
     if (static_cast<std::size_t>(index) < groups.size()) group = groups[static_cast<std::size_t>(index)];
-  } else if (index > -0x10000) {  // a negative index names the group's identifier
+  } else if (index < -1 && index > -0x10000) {  // names the group's identifier; -1 counts
     for (const PeResource* g : groups) {
       if (g->name.isNumber && g->name.number == -index) group = g;
     }

@@ -3,31 +3,19 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <random>
 
 #include "app/image_library.h"
 #include "prefix/prefix_error.h"
 #include "prefix/prefix_library.h"
+#include "unit/library_embedded.h"
 
 namespace vlx::prefix {
 namespace {
 
-std::string Embedded(const char* name) {
-  for (const auto& file : EmbeddedLibraries()) {
-    if (std::strcmp(file.name, name) == 0) return std::string(file.bytes);
-  }
-  ADD_FAILURE() << name << " is not embedded";
-  return {};
-}
-
-std::string Asset(const std::string& name) {
-  std::ifstream in(std::string(VLX_BINARY_DIR) + "/resources/vlximg/" + name, std::ios::binary);
-  EXPECT_TRUE(in) << name;
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using libtest::Asset;
+using libtest::Embedded;
 
 // Every resource the program names, and the asset file it was built from.
 struct Expected {

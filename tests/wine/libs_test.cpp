@@ -1,0 +1,152 @@
+// vlximg.dll and vxeject.dll through the real API: pictures, data resources, registration.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "app/image_library.h"
+#include "store/store_error.h"
+#include "unit/library_pictures.h"
+#include "win32/win32_library.h"
+
+namespace vlx::win32 {
+namespace {
+
+constexpr char kClassKey[] = "CLSID\\{8E8E8F8A-8FCC-88CE-BCB8-B8FD8E88888A}";
+
+// The build folder: the libraries lie there, the test program one folder below.
+std::string BuildFolder() {
+  std::string path(MAX_PATH, '\0');
+  path.resize(GetModuleFileNameA(nullptr, path.data(), MAX_PATH));
+  path.erase(path.find_last_of('\\'));
+  path.erase(path.find_last_of('\\') + 1);
+  return path;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Just what ExtractResourceToFile needs of the Files port.
+class PlainFiles : public Files {
+ public:
+  std::uint32_t GetAttributes(const std::string& path) override { return GetFileAttributesA(path.c_str()); }
+  bool SetAttributes(const std::string& path, std::uint32_t a) override {
+    return SetFileAttributesA(path.c_str(), a) != FALSE;
+  }
+  bool Exists(const std::string& path) override { return GetAttributes(path) != fileattr::Invalid; }
+  bool WriteWholeFile(const std::string& path, std::string_view bytes) override {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                    written == bytes.size();
+    CloseHandle(file);
+    return ok;
+  }
+  bool MakeDirectory(const std::string& path) override { return CreateDirectoryA(path.c_str(), nullptr); }
+  bool RemoveEmptyDirectory(const std::string& path) override { return RemoveDirectoryA(path.c_str()); }
+};
+
+std::string DefaultValue(const std::string& key, const char* name = nullptr) {
+  HKEY handle = nullptr;
+  if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS) {
+    return "<absent>";
+  }
+  char data[MAX_PATH * 2] = "";
+  DWORD size = sizeof data - 1;
+  const LONG status = RegQueryValueExA(handle, name, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
+  RegCloseKey(handle);
+  return status == ERROR_SUCCESS ? std::string(data) : "<no value>";
+}
+
+class LibsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // The plain name "vlximg.dll" must be found the way the program finds it beside itself.
+    ASSERT_TRUE(SetDllDirectoryA(folder_.c_str()));
+    platform_.files = &files_;
+    platform_.library = &library_;
+  }
+  void TearDown() override { SetDllDirectoryA(nullptr); }
+
+  std::string folder_ = BuildFolder();
+  Win32Library library_;
+  PlainFiles files_;
+  Platform platform_;
+};
+
+TEST_F(LibsTest, LoadsBitmapsCursorAndIcons) {
+  libtest::ExpectProgramPictures(library_, folder_);
+  // The handles are real and outlive the library, which is already freed.
+  const Picture background = LoadLibraryBitmap(library_, folder_, "BACKGROUND");
+  BITMAP info{};
+  ASSERT_NE(background.native, nullptr);
+  EXPECT_NE(GetObjectA(static_cast<HBITMAP>(background.native.get()), sizeof info, &info), 0);
+  EXPECT_EQ(GetModuleHandleA("vlximg.dll"), nullptr);
+  const Picture arrow = LoadLibraryIcon(library_, folder_, 7);
+  ASSERT_NE(arrow.native, nullptr);
+  ICONINFO icon{};
+  ASSERT_TRUE(GetIconInfo(static_cast<HICON>(arrow.native.get()), &icon));
+  DeleteObject(icon.hbmColor);
+  DeleteObject(icon.hbmMask);
+}
+
+TEST_F(LibsTest, ExtractsEveryDataResourceByteForByte) {
+  // The generator's files are what the native PE reader is checked against as well.
+  const std::string assets = folder_ + "resources\\vlximg\\";
+  char temp[MAX_PATH] = "";
+  ASSERT_NE(GetTempPathA(MAX_PATH, temp), 0u);
+  const struct {
+    const char* type;
+    const char* name;
+    const char* asset;
+  } resources[] = {
+      {"FOLDERSTYLE", "folderwin", "folderwin.dat"},   {"FOLDERSTYLE", "desktopwin", "desktopwin.dat"},
+      {"FOLDERSTYLE", "foldersys", "foldersys.dat"},   {"FOLDERSTYLE", "desktopsys", "desktopsys.dat"},
+      {"FOLDERSTYLE", "desktoprecycled", "desktoprecycled.dat"},
+      {"FOLDERSTYLE", "desktopfonts", "desktopfonts.dat"},
+      {"VXD", "CDFS", "cdfs.vxd"}, {"VXD", "NORMALCDFS", "normalcdfs.vxd"}, {"VXD", "VFAT", "vfat.vxd"},
+  };
+  for (const auto& r : resources) {
+    const std::string out = std::string(temp) + "vlx-" + r.asset;
+    ExtractResourceToFile(platform_, r.type, r.name, out);
+    const std::string expected = ReadFile(assets + r.asset);
+    EXPECT_FALSE(expected.empty()) << r.asset;
+    EXPECT_EQ(ReadFile(out), expected) << r.name;
+    DeleteFileA(out.c_str());
+  }
+  EXPECT_EQ(ReadFile(assets + "cdfs.vxd").size(), 79098u);
+  EXPECT_THROW(ExtractResourceToFile(platform_, "VXD", "NOPE", std::string(temp) + "vlx-nope"), StoreError);
+  EXPECT_THROW(ExtractResourceToFile(platform_, "VXD", "CDFS", std::string(temp) + "no\\such\\dir"), StoreError);
+}
+
+TEST_F(LibsTest, ShellExtensionRegistersAndUnregistersItself) {
+  const std::string dll = folder_ + "vxeject.dll";
+  std::int32_t result = -1;
+  ASSERT_EQ(library_.CallEntry(dll, "DllRegisterServer", result), LibraryResult::Ok);
+  EXPECT_EQ(result, 0);
+  EXPECT_NE(DefaultValue(kClassKey), "");
+  EXPECT_NE(DefaultValue(kClassKey), "<absent>");
+  EXPECT_EQ(lstrcmpiA(DefaultValue(std::string(kClassKey) + "\\InprocServer32").c_str(), dll.c_str()), 0)
+      << DefaultValue(std::string(kClassKey) + "\\InprocServer32");
+  EXPECT_EQ(DefaultValue(std::string(kClassKey) + "\\InprocServer32", "ThreadingModel"), "Apartment");
+  EXPECT_EQ(DefaultValue("Drive\\shellex\\ContextMenuHandlers\\VxEject"),
+            "{8E8E8F8A-8FCC-88CE-BCB8-B8FD8E88888A}");
+
+  ASSERT_EQ(library_.CallEntry(dll, "DllUnregisterServer", result), LibraryResult::Ok);
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(DefaultValue(kClassKey), "<absent>");
+  EXPECT_EQ(DefaultValue("Drive\\shellex\\ContextMenuHandlers\\VxEject"), "<absent>");
+
+  EXPECT_EQ(library_.CallEntry(dll, "DllInstall", result), LibraryResult::NotFound);
+  EXPECT_EQ(library_.CallEntry(folder_ + "none.dll", "DllRegisterServer", result),
+            LibraryResult::LibraryMissing);
+}
+
+}  // namespace
+}  // namespace vlx::win32
