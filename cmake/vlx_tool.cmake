@@ -15,10 +15,13 @@ function(vlx_tool_program name)
   target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_BINARY_DIR})
 endfunction()
 
-# Native GoogleTest executable registered with ctest.
-function(vlx_tool_tests name)
+# Native GoogleTest executable registered with ctest. Testing is enabled here at directory
+# scope: the top directory enables it only after adding the tools.
+if(VLX_TESTS AND NOT WIN32)
   include(GoogleTest)
   enable_testing()
+endif()
+function(vlx_tool_tests name)
   add_executable(${name} ${ARGN})
   target_link_libraries(${name} PRIVATE gmock gtest_main)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
