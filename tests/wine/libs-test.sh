@@ -49,5 +49,13 @@ check "class key removed" absent "$class"
 check "handler key removed" absent "$handler"
 check "regsvr32 /u again still succeeds" wine regsvr32 /u /s "$dll"
 
+# The context menu of a CD-ROM drive: a drive R: of type cdrom, read by the mount manager at start.
+mkdir -p "$work/cd"
+ln -s "$work/cd" "$WINEPREFIX/dosdevices/r:"
+wine reg add 'HKLM\Software\Wine\Drives' /v r: /d cdrom /f >/dev/null 2>&1
+wineserver -k; wineserver -w; wineserver -p
+check "vxeject.dll offers its item on CD-ROM drives only" env VLX_CD_DRIVE=R: \
+  wine "$build/tests/vlx_wine_tests.exe" --gtest_filter='VxEject.*' --gtest_brief=1
+
 if [ "$failures" -gt 0 ]; then echo "$failures check(s) failed"; exit 1; fi
 echo "all checks passed"

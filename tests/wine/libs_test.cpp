@@ -1,7 +1,12 @@
 // vlximg.dll and vxeject.dll through the real API: pictures, data resources, registration.
 #include <windows.h>
+#include <shlobj.h>
+#include <shobjidl.h>
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
 
 #include <fstream>
 #include <iterator>
@@ -146,6 +151,105 @@ TEST_F(LibsTest, ShellExtensionRegistersAndUnregistersItself) {
   EXPECT_EQ(library_.CallEntry(dll, "DllInstall", result), LibraryResult::NotFound);
   EXPECT_EQ(library_.CallEntry(folder_ + "none.dll", "DllRegisterServer", result),
             LibraryResult::LibraryMissing);
+}
+
+// A data object holding one path as CF_HDROP, as the shell hands a drive to its menu handlers.
+class DropOf final : public IDataObject {
+ public:
+  explicit DropOf(const std::string& path) : path_(path) {}
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDataObject)) {
+      *out = this;
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }  // lives on the test's stack
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override {
+    if (format->cfFormat != CF_HDROP || !(format->tymed & TYMED_HGLOBAL)) return DV_E_FORMATETC;
+    const SIZE_T size = sizeof(DROPFILES) + path_.size() + 2;
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    std::memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), path_.c_str(), path_.size());
+    GlobalUnlock(memory);
+    medium->tymed = TYMED_HGLOBAL;
+    medium->hGlobal = memory;
+    medium->pUnkForRelease = nullptr;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return E_NOTIMPL; }
+
+ private:
+  std::string path_;
+};
+
+// The menu items vxeject.dll adds for a drive ("" when it adds none); `init` the Initialize result.
+std::string MenuFor(const std::string& drive, HRESULT& init) {
+  HMODULE module = LoadLibraryA((BuildFolder() + "vxeject.dll").c_str());
+  if (!module) return "<no library>";
+  using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+  auto get = reinterpret_cast<GetClassObject>(
+      reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")));
+  const CLSID clsid = {0x8E8E8F8A, 0x8FCC, 0x88CE, {0xBC, 0xB8, 0xB8, 0xFD, 0x8E, 0x88, 0x88, 0x8A}};
+  std::string items = "<no factory>";
+  IClassFactory* factory = nullptr;
+  if (get && SUCCEEDED(get(clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory)))) {
+    IShellExtInit* ext = nullptr;
+    items = "<no instance>";
+    if (SUCCEEDED(factory->CreateInstance(nullptr, IID_IShellExtInit, reinterpret_cast<void**>(&ext)))) {
+      DropOf data(drive);
+      init = ext->Initialize(nullptr, &data, nullptr);
+      IContextMenu* menu = nullptr;
+      items = "<no menu>";
+      if (SUCCEEDED(ext->QueryInterface(IID_IContextMenu, reinterpret_cast<void**>(&menu)))) {
+        HMENU popup = CreatePopupMenu();
+        const HRESULT added = menu->QueryContextMenu(popup, 0, 100, 200, CMF_NORMAL);
+        items.clear();
+        for (int i = 0; i < GetMenuItemCount(popup); ++i) {
+          char text[64] = "";
+          GetMenuStringA(popup, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+          items += (items.empty() ? "" : "|") + std::string(text) + "#" +
+                   std::to_string(GetMenuItemID(popup, i));
+        }
+        if (HRESULT_CODE(added) != GetMenuItemCount(popup)) items += " <count " + std::to_string(HRESULT_CODE(added)) + ">";
+        char verb[16] = "";
+        if (!items.empty() && SUCCEEDED(menu->GetCommandString(0, GCS_VERBA, nullptr, verb, sizeof verb))) {
+          items += std::string(" verb=") + verb;
+        }
+        DestroyMenu(popup);
+        menu->Release();
+      }
+      ext->Release();
+    }
+    factory->Release();
+  }
+  using CanUnload = HRESULT(STDAPICALLTYPE*)();
+  auto canUnload = reinterpret_cast<CanUnload>(reinterpret_cast<void*>(GetProcAddress(module, "DllCanUnloadNow")));
+  if (!canUnload || canUnload() != S_OK) items += " <still in use>";
+  FreeLibrary(module);
+  return items;
+}
+
+TEST(VxEject, OffersCloseOnCdDrivesOnly) {
+  HRESULT init = E_FAIL;
+  EXPECT_EQ(MenuFor("C:\\", init), "");
+  EXPECT_EQ(init, S_OK);
+  EXPECT_EQ(MenuFor("C:\\Windows\\notepad.exe", init), "");
+  // libs-test.sh maps a CD-ROM drive into its prefix and names it here.
+  const char* cd = std::getenv("VLX_CD_DRIVE");
+  if (!cd) GTEST_SKIP() << "no CD-ROM drive in this prefix (VLX_CD_DRIVE)";
+  EXPECT_EQ(MenuFor(std::string(cd) + "\\", init), "Закрыть#100 verb=close");
+  EXPECT_EQ(init, S_OK);
 }
 
 }  // namespace
