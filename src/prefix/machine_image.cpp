@@ -12,6 +12,7 @@
 #include "prefix/atomic_file.h"
 #include "prefix/dos_attributes.h"
 #include "prefix/prefix_error.h"
+#include "prefix/prefix_library.h"
 #include "text/cp1251.h"
 
 namespace vlx::prefix {
@@ -372,12 +373,15 @@ void Fill(const fs::path& root) {
   if (!WriteDosAttributes(driveC / "RECYCLED", fileattr::Hidden | fileattr::System))
     throw PrefixError("Cannot set the attributes of " + (driveC / "RECYCLED").string());
 
-  for (const auto& file : Files()) {
-    const fs::path host = HostPath(driveC, file.path);
-    WriteFileAtomically(host, file.content);
-    if (!WriteDosAttributes(host, file.attributes))
+  auto place = [](const fs::path& host, std::string_view content, std::uint32_t attributes) {
+    WriteFileAtomically(host, content);
+    if (!WriteDosAttributes(host, attributes))
       throw PrefixError("Cannot set the attributes of " + host.string());
-  }
+  };
+  for (const auto& file : Files()) place(HostPath(driveC, file.path), file.content, file.attributes);
+  // The program's two libraries, as this build made them.
+  for (const auto& library : EmbeddedLibraries())
+    place(HostPath(driveC, "Program Files\\Volnerix") / library.name, library.bytes, fileattr::Archive);
 
   fs::create_directories(root / "dosdevices");
   fs::create_symlink("../drive_c", root / "dosdevices" / "c:");

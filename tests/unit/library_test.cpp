@@ -6,6 +6,7 @@
 #include <map>
 
 #include "app/image_library.h"
+#include "prefix/machine_image.h"
 #include "prefix/path_mapper.h"
 #include "prefix/prefix_files.h"
 #include "prefix/prefix_library.h"
@@ -261,6 +262,22 @@ TEST_F(LibraryTest, EntryPointsTheLibraryLacksAreReportedApart) {
   EXPECT_LT(result, 0);
   EXPECT_EQ(journal_.Entries().size(), 1u);
   EXPECT_TRUE(registry_.keys.empty());
+}
+
+TEST(MachineImageLibraries, FreshImageCarriesBothLibrariesInTheProgramFolder) {
+  const fs::path root = fs::path(::testing::TempDir()) / "library-image";
+  fs::remove_all(root);
+  CreateMachineImage(root);
+  for (const char* name : {"vlximg.dll", "vxeject.dll"}) {
+    EXPECT_EQ(ReadHostFile(root / "drive_c/Program Files/Volnerix" / name), Embedded(name)) << name;
+  }
+  PathMapper paths(root);
+  ClassesRoot registry;
+  Journal journal;
+  PrefixLibrary library([&](const std::string& p) { return paths.ToHost(p); }, {kProgramFolder},
+                        registry, journal);
+  vlx::libtest::ExpectProgramPictures(library, kProgramFolder);
+  fs::remove_all(root);
 }
 
 }  // namespace
