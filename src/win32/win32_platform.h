@@ -1,0 +1,35 @@
+// The ports of the running Windows system, bundled as one Platform.
+#pragma once
+#include "platform/platform.h"
+#include "win32/win32_files.h"
+#include "win32/win32_profile.h"
+#include "win32/win32_registry.h"
+#include "win32/win32_shell.h"
+#include "win32/win32_system_info.h"
+
+namespace vlx::win32 {
+
+class Win32Platform {
+ public:
+  Win32Platform() {
+    platform_.registry = &registry_;
+    platform_.profile = &profile_;
+    platform_.files = &files_;
+    platform_.system = &system_;
+    platform_.shell = &shell_;
+  }
+  Win32Platform(const Win32Platform&) = delete;
+  Win32Platform& operator=(const Win32Platform&) = delete;
+
+  Platform& platform() { return platform_; }
+
+ private:
+  Win32Registry registry_;
+  Win32Profile profile_;
+  Win32Files files_;
+  Win32SystemInfo system_;
+  Win32Shell shell_;
+  Platform platform_;
+};
+
+}  // namespace vlx::win32

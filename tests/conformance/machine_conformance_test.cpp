@@ -1,0 +1,46 @@
+// The folder queries and the file basics the store stands on.
+#include "conformance/conformance_test.h"
+
+namespace vlx::conformance {
+namespace {
+
+using MachineConformance = ConformanceTest;
+
+TEST_F(MachineConformance, FolderQueriesHaveTheirShapes) {
+  SystemInfo& system = *platform_.system;
+  std::string windows, systemDir, temp;
+  ASSERT_TRUE(system.WindowsDirectory(windows));
+  ASSERT_TRUE(system.SystemDirectory(systemDir));
+  ASSERT_TRUE(system.TempPath(temp));
+  EXPECT_EQ(windows.substr(1, 2), ":\\");
+  EXPECT_NE(windows.back(), '\\');
+  EXPECT_EQ(systemDir.substr(0, windows.size() + 1), windows + "\\");
+  EXPECT_EQ(temp.back(), '\\');
+  std::string fonts;
+  ASSERT_TRUE(platform_.shell->SpecialFolderPath(csidl::Fonts, fonts));
+  EXPECT_EQ(fonts.substr(0, windows.size() + 1), windows + "\\");
+}
+
+TEST_F(MachineConformance, FileExistenceAndAttributes) {
+  Files& files = *platform_.files;
+  const std::string path = machine_->ScratchFile("file.txt");
+  EXPECT_FALSE(files.Exists(path));
+  EXPECT_EQ(files.GetAttributes(path), fileattr::Invalid);
+  EXPECT_FALSE(files.SetAttributes(path, fileattr::ReadOnly));
+  machine_->WriteFileBytes(path, "x");
+  EXPECT_TRUE(files.Exists(path));
+  EXPECT_EQ(files.GetAttributes(path) & (fileattr::ReadOnly | fileattr::Directory), 0u);
+  ASSERT_TRUE(files.SetAttributes(path, fileattr::ReadOnly));
+  EXPECT_EQ(files.GetAttributes(path) & fileattr::ReadOnly, fileattr::ReadOnly);
+  ASSERT_TRUE(files.SetAttributes(path, fileattr::Normal));
+  EXPECT_EQ(files.GetAttributes(path) & fileattr::ReadOnly, 0u);
+  // Folders exist too and carry the directory bit; names ignore letter case.
+  std::string windows;
+  ASSERT_TRUE(platform_.system->WindowsDirectory(windows));
+  EXPECT_TRUE(files.Exists(windows));
+  EXPECT_NE(files.GetAttributes(windows) & fileattr::Directory, 0u);
+  EXPECT_TRUE(files.Exists(machine_->ScratchFile("FILE.TXT")));
+}
+
+}  // namespace
+}  // namespace vlx::conformance

@@ -1,0 +1,84 @@
+// The conformance machine of the native build: a fresh offline machine image per test, in a
+// temporary folder with empty registry files and an empty C: drive.
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include "conformance/conformance_machine.h"
+#include "prefix/prefix_machine.h"
+
+namespace vlx::conformance {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kScratchFolder = "C:\\scratch";
+
+fs::path MakeTempRoot() {
+  std::string pattern = (fs::temp_directory_path() / "vlxconf-XXXXXX").string();
+  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  return pattern;
+}
+
+fs::path CreateImage() {
+  const fs::path root = MakeTempRoot();
+  for (const char* hive : {"system.reg", "user.reg"})
+    std::ofstream(root / hive, std::ios::binary) << "WINE REGISTRY Version 2\n";
+  fs::create_directories(root / "drive_c" / "scratch");
+  return root;
+}
+
+class PrefixConformanceMachine : public ConformanceMachine {
+ public:
+  PrefixConformanceMachine() : root_(CreateImage()), machine_(root_) {}
+  ~PrefixConformanceMachine() override {
+    std::error_code ignored;
+    fs::remove_all(root_, ignored);
+  }
+
+  Platform& platform() override { return machine_.platform(); }
+
+  std::string ScratchFile(const std::string& name) override {
+    return std::string(kScratchFolder) + "\\" + name;
+  }
+
+  std::string ReadFileBytes(const std::string& path) override {
+    std::ifstream in(HostPath(path), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+
+  void WriteFileBytes(const std::string& path, const std::string& bytes) override {
+    std::ofstream out(HostPath(path), std::ios::binary);
+    out << bytes;
+    if (!out.flush()) throw std::runtime_error("cannot write " + path);
+  }
+
+ private:
+  // Scratch paths only: "C:\scratch\name" lives at drive_c/scratch/name.
+  fs::path HostPath(const std::string& path) const {
+    const std::string prefix = std::string(kScratchFolder) + "\\";
+    if (path.compare(0, prefix.size(), prefix) != 0)
+      throw std::invalid_argument("not a scratch path: " + path);
+    std::string relative = path.substr(prefix.size());
+    for (char& c : relative)
+      if (c == '\\') c = '/';
+    return root_ / "drive_c" / "scratch" / relative;
+  }
+
+  fs::path root_;
+  prefix::PrefixMachine machine_;
+};
+
+}  // namespace
+
+std::unique_ptr<ConformanceMachine> MakeConformanceMachine() {
+  return std::make_unique<PrefixConformanceMachine>();
+}
+
+}  // namespace vlx::conformance

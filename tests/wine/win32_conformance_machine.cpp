@@ -1,0 +1,93 @@
+// The conformance machine of the Windows build: the real API, scratch keys below
+// HKCU/HKLM\Software\VolnerixConformance and a scratch folder in the temporary folder.
+#include <windows.h>
+#include <shlwapi.h>
+
+#include <cstdio>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include "conformance/conformance_machine.h"
+#include "win32/win32_platform.h"
+
+namespace vlx::conformance {
+
+namespace {
+
+void RemoveScratchKeys() {
+  SHDeleteKeyA(HKEY_CURRENT_USER, kScratchKey);
+  SHDeleteKeyA(HKEY_LOCAL_MACHINE, kScratchKey);
+  SHDeleteKeyA(HKEY_LOCAL_MACHINE, kScratchClassKey);
+}
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+class Win32ConformanceMachine : public ConformanceMachine {
+ public:
+  Win32ConformanceMachine() {
+    RemoveScratchKeys();
+    std::string temp;
+    if (!platform_.platform().system->TempPath(temp)) throw std::runtime_error("no temp folder");
+    static unsigned serial = 0;
+    folder_ = temp + "vlxconf-" + std::to_string(GetCurrentProcessId()) + "-" +
+              std::to_string(++serial);
+    if (!CreateDirectoryA(folder_.c_str(), nullptr))
+      throw std::runtime_error("cannot create " + folder_);
+  }
+
+  ~Win32ConformanceMachine() override {
+    RemoveScratchKeys();
+    // The profile functions may hold a cached copy of a scratch file: flush before removing.
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, nullptr);
+    WIN32_FIND_DATAA found;
+    const std::string pattern = folder_ + "\\*";
+    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+      do {
+        const std::string path = folder_ + "\\" + found.cFileName;
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+          SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+          DeleteFileA(path.c_str());
+        }
+      } while (FindNextFileA(search, &found));
+      FindClose(search);
+    }
+    RemoveDirectoryA(folder_.c_str());
+  }
+
+  Platform& platform() override { return platform_.platform(); }
+
+  std::string ScratchFile(const std::string& name) override { return folder_ + "\\" + name; }
+
+  std::string ReadFileBytes(const std::string& path) override {
+    FilePtr file(std::fopen(path.c_str(), "rb"));
+    if (!file) return {};
+    std::string bytes;
+    char chunk[4096];
+    for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, file.get())) > 0;)
+      bytes.append(chunk, n);
+    return bytes;
+  }
+
+  void WriteFileBytes(const std::string& path, const std::string& bytes) override {
+    FilePtr file(std::fopen(path.c_str(), "wb"));
+    if (!file || std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size())
+      throw std::runtime_error("cannot write " + path);
+  }
+
+ private:
+  win32::Win32Platform platform_;
+  std::string folder_;
+};
+
+}  // namespace
+
+std::unique_ptr<ConformanceMachine> MakeConformanceMachine() {
+  return std::make_unique<Win32ConformanceMachine>();
+}
+
+}  // namespace vlx::conformance
