@@ -1,11 +1,16 @@
 // The ports of the running Windows system, bundled as one Platform.
 #pragma once
 #include "platform/platform.h"
+#include "win32/win32_clock.h"
+#include "win32/win32_file_ops.h"
 #include "win32/win32_files.h"
+#include "win32/win32_processes.h"
 #include "win32/win32_profile.h"
 #include "win32/win32_registry.h"
 #include "win32/win32_shell.h"
+#include "win32/win32_shell_files.h"
 #include "win32/win32_system_info.h"
+#include "win32/win32_top_windows.h"
 
 namespace vlx::win32 {
 
@@ -17,6 +22,11 @@ class Win32Platform {
     platform_.files = &files_;
     platform_.system = &system_;
     platform_.shell = &shell_;
+    platform_.processes = &processes_;
+    platform_.windows = &windows_;
+    platform_.clock = &clock_;
+    platform_.fileOps = &fileOps_;
+    platform_.shellFiles = &shellFiles_;
   }
   Win32Platform(const Win32Platform&) = delete;
   Win32Platform& operator=(const Win32Platform&) = delete;
@@ -29,6 +39,11 @@ class Win32Platform {
   Win32Files files_;
   Win32SystemInfo system_;
   Win32Shell shell_;
+  Win32Processes processes_;
+  Win32TopWindows windows_;
+  Win32Clock clock_;
+  Win32FileOps fileOps_;
+  Win32ShellFiles shellFiles_;
   Platform platform_;
 };
 

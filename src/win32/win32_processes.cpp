@@ -4,20 +4,10 @@
 #include <tlhelp32.h>
 
 #include <cstring>
-#include <memory>
-#include <type_traits>
+
+#include "win32/unique_handle.h"
 
 namespace vlx::win32 {
-namespace {
-
-struct HandleCloser {
-  void operator()(HANDLE handle) const {
-    if (handle != nullptr && handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
-  }
-};
-using UniqueHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleCloser>;
-
-}  // namespace
 
 bool Win32Processes::Snapshot(std::vector<ProcessEntry>& out) {
   UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));

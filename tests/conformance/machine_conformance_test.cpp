@@ -42,5 +42,24 @@ TEST_F(MachineConformance, FileExistenceAndAttributes) {
   EXPECT_TRUE(files.Exists(machine_->ScratchFile("FILE.TXT")));
 }
 
+TEST_F(MachineConformance, WholeFileWritesAndDirectories) {
+  Files& files = *platform_.files;
+  const std::string folder = machine_->ScratchFile("Папка");
+  const std::string file = folder + "\\data.bin";
+  EXPECT_FALSE(files.WriteWholeFile(file, "x"));  // no folder yet
+  ASSERT_TRUE(files.MakeDirectory(folder));
+  EXPECT_FALSE(files.MakeDirectory(folder));
+  EXPECT_NE(files.GetAttributes(folder) & fileattr::Directory, 0u);
+  ASSERT_TRUE(files.WriteWholeFile(file, std::string("long\0content\r\n", 15)));
+  EXPECT_EQ(machine_->ReadFileBytes(file), std::string("long\0content\r\n", 15));
+  ASSERT_TRUE(files.WriteWholeFile(file, "ab"));  // replaced, not overwritten in place
+  EXPECT_EQ(machine_->ReadFileBytes(file), "ab");
+  EXPECT_FALSE(files.RemoveEmptyDirectory(folder));  // not empty
+  EXPECT_FALSE(files.RemoveEmptyDirectory(machine_->ScratchFile("Missing")));
+  EXPECT_TRUE(files.WriteWholeFile(file, ""));
+  EXPECT_EQ(machine_->ReadFileBytes(file), "");
+  EXPECT_TRUE(files.Exists(file));
+}
+
 }  // namespace
 }  // namespace vlx::conformance

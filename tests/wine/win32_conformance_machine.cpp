@@ -21,6 +21,26 @@ void RemoveScratchKeys() {
   SHDeleteKeyA(HKEY_LOCAL_MACHINE, kScratchClassKey);
 }
 
+void RemoveTree(const std::string& folder) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::string name = found.cFileName;
+      if (name == "." || name == "..") continue;
+      const std::string path = folder + "\\" + name;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(path);
+      } else {
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(path.c_str());
+      }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryA(folder.c_str());
+}
+
 struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
 };
@@ -43,20 +63,7 @@ class Win32ConformanceMachine : public ConformanceMachine {
     RemoveScratchKeys();
     // The profile functions may hold a cached copy of a scratch file: flush before removing.
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, nullptr);
-    WIN32_FIND_DATAA found;
-    const std::string pattern = folder_ + "\\*";
-    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-      do {
-        const std::string path = folder_ + "\\" + found.cFileName;
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-          SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-          DeleteFileA(path.c_str());
-        }
-      } while (FindNextFileA(search, &found));
-      FindClose(search);
-    }
-    RemoveDirectoryA(folder_.c_str());
+    RemoveTree(folder_);
   }
 
   Platform& platform() override { return platform_.platform(); }
