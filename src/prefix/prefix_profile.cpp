@@ -1,7 +1,7 @@
 #include "prefix/prefix_profile.h"
 
+#include <filesystem>
 #include <fstream>
-#include <iterator>
 
 #include "prefix/profile_engine.h"
 
@@ -19,10 +19,15 @@ std::string PrefixProfile::FullPath(const char* file) {
 
 std::optional<std::string> PrefixProfile::ReadFile(const std::string& windowsPath) const {
   const auto host = paths_.ToHost(windowsPath);
-  if (!host) return std::nullopt;
+  std::error_code ec;
+  if (!host || !std::filesystem::is_regular_file(*host, ec)) return std::string();
+  const auto size = std::filesystem::file_size(*host, ec);
   std::ifstream in(*host, std::ios::binary);
-  if (!in) return std::nullopt;
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  if (ec || !in) return std::nullopt;
+  std::string bytes(static_cast<std::size_t>(size), '\0');
+  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (static_cast<std::uintmax_t>(in.gcount()) != size) return std::nullopt;
+  return bytes;
 }
 
 std::uint32_t PrefixProfile::GetString(const char* section, const char* key,
@@ -38,7 +43,10 @@ bool PrefixProfile::WriteString(const char* section, const char* key, const char
   if (!section) return false;
   const std::string path = FullPath(file);
   if (!paths_.ToHost(path)) return false;
-  ProfileText text(ReadFile(path).value_or(std::string()));
+  // A file that exists but cannot be read is never replaced by what the call alone would write.
+  auto bytes = ReadFile(path);
+  if (!bytes) return false;
+  ProfileText text(std::move(*bytes));
   const bool changed = !key     ? text.DeleteSection(section)
                        : !value ? text.DeleteKey(section, key)
                                 : text.SetValue(section, key, value);

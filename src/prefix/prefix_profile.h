@@ -28,6 +28,7 @@ class PrefixProfile : public Profile {
  private:
   // The Windows path the API would use: names without a drive or root go to the Windows folder.
   std::string FullPath(const char* file);
+  // The file's bytes; empty for a missing file, nothing when it exists but cannot be read.
   std::optional<std::string> ReadFile(const std::string& windowsPath) const;
 
   const PathMapper& paths_;
