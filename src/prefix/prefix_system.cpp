@@ -135,7 +135,10 @@ bool PrefixShell::SpecialFolderPath(int csidl, std::string& out) {
   std::string windows;
   if (!system_.WindowsDirectory(windows)) return false;
   windows = WithoutTrailingBackslash(windows);
-  if (csidl == kCsidlWindows) return out = windows, true;
+  if (csidl == kCsidlWindows) {
+    out = windows;
+    return true;
+  }
   if (csidl == kCsidlSystem) return system_.SystemDirectory(out);
   for (const auto& folder : kFolders) {
     if (folder.csidl != csidl) continue;
