@@ -1,0 +1,543 @@
+// volnrx-cli reg: query, add and delete with the Windows reg tool's arguments and output.
+#include <cctype>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+#include "store/reg_store.h"
+#include "text/cp1251.h"
+
+namespace vlx::cli {
+
+namespace {
+
+constexpr int kOk = 0;
+constexpr int kFailed = 1;
+
+struct RootName {
+  const char* shortName;
+  const char* longName;
+  RegKey key;
+};
+constexpr RootName kRoots[] = {
+    {"HKLM", "HKEY_LOCAL_MACHINE", regroot::LocalMachine},
+    {"HKCU", "HKEY_CURRENT_USER", regroot::CurrentUser},
+    {"HKCR", "HKEY_CLASSES_ROOT", regroot::ClassesRoot},
+    {"HKU", "HKEY_USERS", regroot::Users},
+    {"HKCC", "HKEY_CURRENT_CONFIG", regroot::CurrentConfig},
+};
+
+struct TypeName {
+  const char* name;
+  std::uint32_t type;
+};
+constexpr TypeName kTypes[] = {
+    {"REG_NONE", regtype::None},
+    {"REG_SZ", regtype::Sz},
+    {"REG_EXPAND_SZ", regtype::ExpandSz},
+    {"REG_BINARY", regtype::Binary},
+    {"REG_DWORD", regtype::Dword},
+    {"REG_DWORD_LITTLE_ENDIAN", regtype::Dword},
+    {"REG_DWORD_BIG_ENDIAN", regtype::DwordBigEndian},
+    {"REG_LINK", regtype::Link},
+    {"REG_MULTI_SZ", regtype::MultiSz},
+    {"REG_RESOURCE_LIST", 8},
+    {"REG_FULL_RESOURCE_DESCRIPTOR", 9},
+    {"REG_RESOURCE_REQUIREMENTS_LIST", 10},
+    {"REG_QWORD", 11},
+};
+// Types `reg add` can write.
+bool CanAdd(std::uint32_t type) {
+  return type <= regtype::Dword || type == regtype::DwordBigEndian || type == regtype::MultiSz ||
+         type == 11;
+}
+
+bool SameText(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (std::toupper(static_cast<unsigned char>(a[i])) !=
+        std::toupper(static_cast<unsigned char>(b[i])))
+      return false;
+  return true;
+}
+
+// A command line of one operation, split into the key and its switches.
+struct Arguments {
+  std::string operation;
+  std::string key;
+  std::optional<std::string> value;  // /v NAME
+  bool defaultValue = false;         // /ve
+  bool allValues = false;            // /va
+  bool recurse = false;              // /s (query)
+  bool force = false;                // /f
+  std::optional<std::string> type;   // /t
+  std::optional<std::string> data;   // /d
+  std::optional<std::string> separator;  // /s SEP (add)
+};
+
+std::string Usage(const std::string& operation) {
+  std::string upper;
+  for (char c : operation) upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return "Type \"REG " + (upper.empty() ? std::string() : upper + " ") + "/?\" for usage.";
+}
+
+bool ParseArguments(const std::vector<std::string>& args, Arguments& out) {
+  if (args.size() < 2) return false;
+  out.operation = args[0];
+  out.key = args[1];
+  const bool add = SameText(out.operation, "add");
+  const bool query = SameText(out.operation, "query");
+  for (std::size_t i = 2; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg.size() < 2 || (arg[0] != '/' && arg[0] != '-')) return false;
+    const std::string option = arg.substr(1);
+    auto takeNext = [&](std::optional<std::string>& slot) {
+      if (slot || i + 1 >= args.size()) return false;
+      slot = args[++i];
+      return true;
+    };
+    if (SameText(option, "v")) {
+      if (!takeNext(out.value)) return false;
+    } else if (SameText(option, "ve")) {
+      if (out.defaultValue) return false;
+      out.defaultValue = true;
+    } else if (SameText(option, "va") && !add && !query) {
+      out.allValues = true;
+    } else if (SameText(option, "f")) {
+      out.force = true;
+    } else if (SameText(option, "s") && query) {
+      out.recurse = true;
+    } else if (SameText(option, "s") && add) {
+      if (!takeNext(out.separator)) return false;
+    } else if (SameText(option, "t") && add) {
+      if (!takeNext(out.type)) return false;
+    } else if (SameText(option, "d") && add) {
+      if (!takeNext(out.data)) return false;
+    } else {
+      return false;
+    }
+  }
+  const int valueForms = (out.value ? 1 : 0) + (out.defaultValue ? 1 : 0) + (out.allValues ? 1 : 0);
+  return valueForms <= 1;
+}
+
+// "HKCU\Software\X" -> root and path; the full name as reg prints it.
+bool ParseKey(const std::string& text, RegKey& root, std::string& path, std::string& fullName) {
+  const std::size_t slash = text.find('\\');
+  const std::string head = text.substr(0, slash);
+  path = slash == std::string::npos ? std::string() : text.substr(slash + 1);
+  while (!path.empty() && path.back() == '\\') path.pop_back();
+  for (const auto& r : kRoots) {
+    if (SameText(head, r.shortName) || SameText(head, r.longName)) {
+      root = r.key;
+      fullName = std::string(r.longName) + (path.empty() ? "" : "\\" + path);
+      return true;
+    }
+  }
+  return false;
+}
+
+std::string TypeText(std::uint32_t type) {
+  for (const auto& t : kTypes)
+    if (t.type == type && std::string(t.name) != "REG_DWORD_LITTLE_ENDIAN") return t.name;
+  char buffer[16];
+  std::snprintf(buffer, sizeof buffer, "0x%x", type);
+  return buffer;
+}
+
+std::uint64_t LittleEndian(const std::string& data, std::size_t count) {
+  std::uint64_t value = 0;
+  for (std::size_t i = count; i-- > 0;)
+    value = (value << 8) | (i < data.size() ? static_cast<unsigned char>(data[i]) : 0);
+  return value;
+}
+
+std::string DataText(std::uint32_t type, const std::string& data) {
+  char buffer[24];
+  switch (type) {
+    case regtype::Sz:
+    case regtype::ExpandSz:
+      return data.substr(0, data.find('\0'));
+    case regtype::Dword:
+    case regtype::DwordBigEndian:
+      if (data.size() != 4) break;
+      std::snprintf(buffer, sizeof buffer, "0x%llx",
+                    static_cast<unsigned long long>(LittleEndian(data, 4)));
+      return buffer;
+    case 11:
+      if (data.size() != 8) break;
+      std::snprintf(buffer, sizeof buffer, "0x%llx",
+                    static_cast<unsigned long long>(LittleEndian(data, 8)));
+      return buffer;
+    case regtype::MultiSz: {
+      // Strings separated by \0, up to the empty string that ends the list.
+      std::string text;
+      std::size_t pos = 0;
+      while (pos < data.size() && data[pos] != '\0') {
+        std::size_t end = data.find('\0', pos);
+        if (end == std::string::npos) end = data.size();
+        if (pos > 0) text += "\\0";
+        text += data.substr(pos, end - pos);
+        pos = end + 1;
+      }
+      return text;
+    }
+    default:
+      break;
+  }
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string text;
+  for (unsigned char b : data) {
+    text += kHex[b >> 4];
+    text += kHex[b & 0xF];
+  }
+  return text;
+}
+
+void PrintValue(const std::string& name, std::uint32_t type, const std::string& data) {
+  Print("    " + (name.empty() ? std::string("(Default)") : name) + "    " + TypeText(type) +
+        "    " + DataText(type, data));
+}
+
+class Session {
+ public:
+  explicit Session(Registry& registry) : registry_(registry) {}
+  ~Session() {
+    for (RegKey key : open_) registry_.CloseKey(key);
+  }
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  RegKey Open(RegKey parent, const std::string& path, bool create = false) {
+    RegKey key = 0;
+    const long rc = create ? registry_.CreateKey(parent, path, key)
+                           : registry_.OpenKey(parent, path, key);
+    if (rc != winerr::Success) return 0;
+    open_.push_back(key);
+    return key;
+  }
+
+  bool Read(RegKey key, const std::string& name, std::uint32_t& type, std::string& data) {
+    std::uint32_t size = 0;
+    if (registry_.QueryValue(key, name, &type, nullptr, &size) != winerr::Success) return false;
+    data.assign(size, '\0');
+    if (registry_.QueryValue(key, name, &type, reinterpret_cast<unsigned char*>(data.data()),
+                             &size) != winerr::Success)
+      return false;
+    data.resize(size);
+    return true;
+  }
+
+  std::vector<std::string> Subkeys(RegKey key) {
+    std::vector<std::string> names;
+    std::string name;
+    while (registry_.EnumKey(key, static_cast<std::uint32_t>(names.size()), name) == winerr::Success)
+      names.push_back(name);
+    return names;
+  }
+
+  // Every value: the order the registry enumerates them in.
+  template <typename Each>
+  std::uint32_t ForEachValue(RegKey key, Each&& each) {
+    std::uint32_t index = 0;
+    std::string name, data;
+    std::uint32_t type = 0;
+    while (registry_.EnumValue(key, index, name, type, data) == winerr::Success) {
+      each(name, type, data);
+      ++index;
+    }
+    return index;
+  }
+
+  Registry& registry() { return registry_; }
+
+ private:
+  Registry& registry_;
+  std::vector<RegKey> open_;
+};
+
+void QueryAll(Session& s, RegKey key, const std::string& fullName, bool recurse, bool recursing) {
+  bool header = recursing;
+  if (header) Print(fullName);
+  const std::uint32_t count = s.ForEachValue(
+      key, [&](const std::string& name, std::uint32_t type, const std::string& data) {
+        if (!header) Print(fullName);
+        header = true;
+        PrintValue(name, type, data);
+      });
+  if (count || recursing) Print("");
+  for (const auto& name : s.Subkeys(key)) {
+    const std::string subName = fullName + "\\" + name;
+    if (!recurse) {
+      Print(subName);
+      continue;
+    }
+    if (const RegKey sub = s.Open(key, name)) QueryAll(s, sub, subName, true, true);
+  }
+}
+
+int QueryValueRecursive(Session& s, RegKey key, const std::string& fullName,
+                        const std::string& name) {
+  int found = 0;
+  std::uint32_t type = 0;
+  std::string data;
+  if (s.Read(key, name, type, data)) {
+    Print(fullName);
+    PrintValue(name, type, data);
+    Print("");
+    ++found;
+  }
+  for (const auto& sub : s.Subkeys(key))
+    if (const RegKey child = s.Open(key, sub))
+      found += QueryValueRecursive(s, child, fullName + "\\" + sub, name);
+  return found;
+}
+
+constexpr const char* kNotFound =
+    "ERROR: The system was unable to find the specified registry key or value.";
+
+int Query(Session& s, const Arguments& a, RegKey root, const std::string& path,
+          const std::string& fullName) {
+  const RegKey key = s.Open(root, path);
+  if (!key) {
+    PrintError(kNotFound);
+    return kFailed;
+  }
+  Print("");
+  if (!a.value && !a.defaultValue) {
+    QueryAll(s, key, fullName, a.recurse, false);
+    return kOk;
+  }
+  const std::string name = a.value.value_or("");
+  if (a.recurse) {
+    const int found = QueryValueRecursive(s, key, fullName, name);
+    Print("Search complete. Number of matches found: " + std::to_string(found));
+    return kOk;
+  }
+  std::uint32_t type = 0;
+  std::string data;
+  if (!s.Read(key, name, type, data)) {
+    PrintError(kNotFound);
+    return kFailed;
+  }
+  Print(fullName);
+  PrintValue(name, type, data);
+  Print("");
+  return kOk;
+}
+
+bool ParseNumber(const std::string& text, std::uint64_t limit, std::uint64_t& value) {
+  const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+  const std::string digits = hex ? text.substr(2) : text;
+  if (digits.empty()) return false;
+  value = 0;
+  for (char c : digits) {
+    int d = -1;
+    if (c >= '0' && c <= '9') d = c - '0';
+    else if (hex && c >= 'a' && c <= 'f') d = c - 'a' + 10;
+    else if (hex && c >= 'A' && c <= 'F') d = c - 'A' + 10;
+    if (d < 0) return false;
+    const unsigned base = hex ? 16 : 10;
+    if (value > (limit - static_cast<unsigned>(d)) / base) return false;
+    value = value * base + static_cast<unsigned>(d);
+  }
+  return true;
+}
+
+// The bytes `reg add` stores for /t and /d, or an error message.
+std::optional<std::string> EncodeData(std::uint32_t type, const std::string& text,
+                                      const std::string& separator, std::string& error) {
+  switch (type) {
+    case regtype::Sz:
+    case regtype::ExpandSz:
+      return text + '\0';
+    case regtype::None: {
+      // reg stores REG_NONE data as a UTF-16 string.
+      std::string bytes;
+      for (char16_t u : Cp1251ToUtf16(text)) {
+        bytes += static_cast<char>(u & 0xFF);
+        bytes += static_cast<char>(u >> 8);
+      }
+      return bytes + std::string(2, '\0');
+    }
+    case regtype::Dword:
+    case regtype::DwordBigEndian:
+    case 11: {
+      const bool qword = type == 11;
+      std::uint64_t value = 0;
+      if (!ParseNumber(text, qword ? ~0ull : 0xFFFFFFFFull, value)) {
+        error = "ERROR: Invalid value for /d: \"" + text + "\" is not a valid number.";
+        return std::nullopt;
+      }
+      std::string bytes;
+      const int count = qword ? 8 : 4;
+      for (int i = 0; i < count; ++i) bytes += static_cast<char>((value >> (8 * i)) & 0xFF);
+      if (type == regtype::DwordBigEndian) bytes = std::string(bytes.rbegin(), bytes.rend());
+      return bytes;
+    }
+    case regtype::Binary: {
+      std::string bytes;
+      std::size_t i = 0;
+      auto digit = [](char c) {
+        return std::isxdigit(static_cast<unsigned char>(c))
+                   ? (std::isdigit(static_cast<unsigned char>(c)) ? c - '0' : (std::tolower(c) - 'a' + 10))
+                   : -1;
+      };
+      if (text.size() % 2) {
+        if (digit(text[0]) < 0) break;
+        bytes += static_cast<char>(digit(text[0]));
+        i = 1;
+      }
+      for (; i < text.size(); i += 2) {
+        const int hi = digit(text[i]), lo = digit(text[i + 1]);
+        if (hi < 0 || lo < 0) {
+          error = "ERROR: Invalid value for /d: \"" + text + "\" is not hexadecimal.";
+          return std::nullopt;
+        }
+        bytes += static_cast<char>(hi * 16 + lo);
+      }
+      if (bytes.size() * 2 >= text.size()) return bytes;
+      error = "ERROR: Invalid value for /d: \"" + text + "\" is not hexadecimal.";
+      return std::nullopt;
+    }
+    case regtype::MultiSz: {
+      std::string bytes;
+      std::size_t pos = 0;
+      while (pos < text.size()) {
+        std::size_t end = separator.empty() ? std::string::npos : text.find(separator, pos);
+        if (end == std::string::npos) end = text.size();
+        if (end == pos) {
+          error = "ERROR: Invalid value for /d: an empty string inside REG_MULTI_SZ data.";
+          return std::nullopt;
+        }
+        bytes += text.substr(pos, end - pos);
+        bytes += '\0';
+        pos = end == text.size() ? end : end + separator.size();
+      }
+      return bytes + '\0';
+    }
+    default:
+      break;
+  }
+  error = "ERROR: Invalid value for /d: \"" + text + "\".";
+  return std::nullopt;
+}
+
+int Add(Session& s, const Arguments& a, RegKey root, const std::string& path) {
+  std::uint32_t type = regtype::Sz;
+  if (a.type) {
+    bool known = false;
+    for (const auto& t : kTypes)
+      if (SameText(*a.type, t.name)) known = true, type = t.type;
+    if (!known || !CanAdd(type)) {
+      PrintError("ERROR: Invalid type \"" + *a.type + "\" (unsupported registry data type).");
+      return kFailed;
+    }
+  }
+  std::string error;
+  const auto bytes = EncodeData(type, a.data.value_or(""), a.separator.value_or("\\0"), error);
+  if (!bytes) {
+    PrintError(error);
+    return kFailed;
+  }
+  if (path.empty()) {
+    PrintError("ERROR: Invalid key name.\n" + Usage(a.operation));
+    return kFailed;
+  }
+  const std::string name = a.value.value_or("");
+  if (!a.force) {
+    if (const RegKey existing = s.Open(root, path)) {
+      std::uint32_t oldType = 0;
+      std::string oldData;
+      if (s.Read(existing, name, oldType, oldData)) {
+        PrintError("ERROR: Value " + (name.empty() ? std::string("(Default)") : name) +
+                   " exists; add /f to overwrite it (no confirmation prompt here).");
+        return kFailed;
+      }
+    }
+  }
+  const RegKey key = s.Open(root, path, true);
+  if (!key || s.registry().SetValue(key, name, type,
+                                    reinterpret_cast<const unsigned char*>(bytes->data()),
+                                    static_cast<std::uint32_t>(bytes->size())) != winerr::Success) {
+    PrintError("ERROR: Access is denied.");
+    return kFailed;
+  }
+  Print("The operation completed successfully.");
+  return kOk;
+}
+
+int Delete(Session& s, const Arguments& a, RegKey root, const std::string& path,
+           const std::string& fullName) {
+  const RegKey key = s.Open(root, path);
+  if (!key) {
+    PrintError(kNotFound);
+    return kFailed;
+  }
+  const bool wholeKey = !a.value && !a.defaultValue && !a.allValues;
+  const std::string name = a.value.value_or("");
+  if (!wholeKey && !a.allValues) {
+    std::uint32_t type = 0;
+    std::string data;
+    if (!s.Read(key, name, type, data)) {
+      PrintError(kNotFound);
+      return kFailed;
+    }
+  }
+  if (!a.force) {
+    PrintError(std::string("ERROR: Deleting ") +
+               (wholeKey ? "the registry key " + fullName
+                         : a.allValues ? "all values of " + fullName
+                                       : "the registry value " +
+                                             (name.empty() ? std::string("(Default)") : name)) +
+               " needs /f (no confirmation prompt here).");
+    return kFailed;
+  }
+  bool ok = true;
+  if (wholeKey) {
+    RegStore store(s.registry());
+    store.SetRoot(root);
+    ok = !path.empty() && store.RemoveKeyTree("\\" + path);
+  } else if (a.allValues) {
+    std::vector<std::string> names;
+    s.ForEachValue(key, [&](const std::string& n, std::uint32_t, const std::string&) {
+      names.push_back(n);
+    });
+    for (const auto& n : names) ok = s.registry().DeleteValue(key, n) == winerr::Success && ok;
+  } else {
+    ok = s.registry().DeleteValue(key, name) == winerr::Success;
+  }
+  if (!ok) {
+    PrintError("ERROR: Access is denied.");
+    return kFailed;
+  }
+  Print("The operation completed successfully.");
+  return kOk;
+}
+
+}  // namespace
+
+int RunReg(prefix::PrefixMachine& machine, const std::vector<std::string>& args) {
+  Arguments a;
+  const std::string operation = args.empty() ? std::string() : args[0];
+  const bool known = SameText(operation, "query") || SameText(operation, "add") ||
+                     SameText(operation, "delete");
+  if (!known || !ParseArguments(args, a)) {
+    PrintError("ERROR: Invalid syntax.\n" + Usage(known ? operation : std::string()));
+    return kFailed;
+  }
+  RegKey root = 0;
+  std::string path, fullName;
+  if (!ParseKey(a.key, root, path, fullName)) {
+    PrintError("ERROR: Invalid key name.\n" + Usage(operation));
+    return kFailed;
+  }
+  Session session(*machine.platform().registry);
+  if (SameText(operation, "query")) return Query(session, a, root, path, fullName);
+  if (SameText(operation, "add")) return Add(session, a, root, path);
+  return Delete(session, a, root, path, fullName);
+}
+
+}  // namespace vlx::cli

@@ -1,0 +1,77 @@
+#include "prefix/prefix_machine.h"
+
+#include <system_error>
+
+#include "prefix/path_mapper.h"
+#include "prefix/prefix_clock.h"
+#include "prefix/prefix_error.h"
+#include "prefix/prefix_file_ops.h"
+#include "prefix/prefix_files.h"
+#include "prefix/prefix_parameters.h"
+#include "prefix/prefix_profile.h"
+#include "prefix/prefix_registry.h"
+#include "prefix/prefix_shell_files.h"
+#include "prefix/prefix_system.h"
+
+namespace vlx::prefix {
+
+namespace {
+std::filesystem::path CheckedRoot(std::filesystem::path root) {
+  std::error_code ec;
+  for (const char* part : {"system.reg", "user.reg", "drive_c"}) {
+    if (!std::filesystem::exists(root / part, ec))
+      throw PrefixError(root.string() + " is no machine image: " + part + " is missing");
+  }
+  return root;
+}
+}  // namespace
+
+struct PrefixMachine::Impl {
+  explicit Impl(std::filesystem::path folder)
+      : root(CheckedRoot(std::move(folder))),
+        registry(root / "system.reg", root / "user.reg"),
+        paths(root),
+        files(paths),
+        system(registry),
+        shell(registry, system),
+        profile(paths, files, system),
+        parameters(registry, journal),
+        fileOps(paths),
+        shellFiles(registry, files, journal) {
+    platform.registry = &registry;
+    platform.files = &files;
+    platform.system = &system;
+    platform.shell = &shell;
+    platform.profile = &profile;
+    platform.parameters = &parameters;
+    platform.clock = &clock;
+    platform.fileOps = &fileOps;
+    platform.shellFiles = &shellFiles;
+  }
+
+  std::filesystem::path root;
+  Journal journal;
+  PrefixRegistry registry;
+  PathMapper paths;
+  PrefixFiles files;
+  PrefixSystemInfo system;
+  PrefixShell shell;
+  PrefixProfile profile;
+  PrefixParameters parameters;
+  PrefixClock clock;
+  PrefixFileOps fileOps;
+  PrefixShellFiles shellFiles;
+  Platform platform;
+};
+
+PrefixMachine::PrefixMachine(std::filesystem::path root)
+    : impl_(std::make_unique<Impl>(std::move(root))) {}
+
+PrefixMachine::~PrefixMachine() = default;
+
+const std::filesystem::path& PrefixMachine::Root() const { return impl_->root; }
+Platform& PrefixMachine::platform() { return impl_->platform; }
+Journal& PrefixMachine::journal() { return impl_->journal; }
+void PrefixMachine::Flush() { impl_->registry.Save(); }
+
+}  // namespace vlx::prefix

@@ -1,0 +1,252 @@
+#include "prefix/prefix_registry.h"
+
+#include <algorithm>
+#include <cstring>
+#include <unordered_map>
+
+#include "prefix/atomic_file.h"
+#include "prefix/reg_file.h"
+#include "prefix/reg_text.h"
+
+namespace vlx::prefix {
+
+namespace {
+constexpr long kBadPathname = 161;  // ERROR_BAD_PATHNAME
+constexpr std::size_t kMaxKeyName = 255;
+
+struct Hive {
+  std::filesystem::path path;
+  std::string_view relativeTo;
+  std::unique_ptr<RegFile> file;
+
+  RegFile& Get() {
+    if (!file) {
+      std::error_code ec;
+      file = std::filesystem::exists(path, ec) ? RegFile::Load(path)
+                                               : std::make_unique<RegFile>(relativeTo);
+    }
+    return *file;
+  }
+};
+
+struct Handle {
+  RegFile* file = nullptr;
+  RegKeyNode* node = nullptr;
+};
+
+// The path's names, split at backslashes; runs of backslashes and a trailing one are ignored.
+bool SplitPath(const std::string& path, std::vector<std::u16string>& names) {
+  std::size_t from = 0;
+  while (from < path.size()) {
+    std::size_t to = path.find('\\', from);
+    if (to == std::string::npos) to = path.size();
+    if (to > from) {
+      if (to - from > kMaxKeyName) return false;
+      names.push_back(regtext::ToUnits(std::string_view(path).substr(from, to - from)));
+    }
+    from = to + 1;
+  }
+  return true;
+}
+}  // namespace
+
+struct PrefixRegistry::Impl {
+  Hive system, user;
+  std::unordered_map<RegKey, Handle> handles;
+  RegKey next = 0x1000;
+
+  // The node a handle or predefined root stands for. `create` makes HKEY_CLASSES_ROOT's key.
+  long Resolve(RegKey key, bool create, Handle& out) {
+    switch (key) {
+      case regroot::LocalMachine:
+        out = {&system.Get(), &system.Get().Root()};
+        return winerr::Success;
+      case regroot::CurrentUser:
+        out = {&user.Get(), &user.Get().Root()};
+        return winerr::Success;
+      case regroot::ClassesRoot: {
+        RegFile& file = system.Get();
+        RegKeyNode* node = &file.Root();
+        for (std::u16string_view name : {u"Software", u"Classes"}) {
+          RegKeyNode* sub = RegFile::FindSubkey(*node, name);
+          if (!sub && !create) return winerr::FileNotFound;
+          node = sub ? sub : &file.AddSubkey(*node, name);
+        }
+        out = {&file, node};
+        return winerr::Success;
+      }
+      case regroot::Users:
+      case regroot::CurrentConfig:
+      case regroot::DynData:
+        return winerr::FileNotFound;
+      default:
+        break;
+    }
+    const auto it = handles.find(key);
+    if (it == handles.end()) return winerr::InvalidHandle;
+    out = it->second;
+    return out.node->deleted ? winerr::KeyDeleted : winerr::Success;
+  }
+
+  long Walk(RegKey parent, const std::string& path, bool create, Handle& out) {
+    if (!path.empty() && path[0] == '\\') {
+      // Only HKEY_CLASSES_ROOT takes a leading backslash.
+      if (parent != regroot::ClassesRoot) return kBadPathname;
+      return Walk(parent, path.substr(1), create, out);
+    }
+    std::vector<std::u16string> names;
+    if (!SplitPath(path, names)) return winerr::InvalidParameter;
+    if ((parent == regroot::Users || parent == regroot::CurrentConfig ||
+         parent == regroot::DynData) && create)
+      return winerr::AccessDenied;
+    const long rc = Resolve(parent, create, out);
+    if (rc != winerr::Success) return rc;
+    for (const auto& name : names) {
+      RegKeyNode* sub = RegFile::FindSubkey(*out.node, name);
+      if (!sub) {
+        if (!create) return winerr::FileNotFound;
+        sub = &out.file->AddSubkey(*out.node, name);
+      }
+      out.node = sub;
+    }
+    return winerr::Success;
+  }
+
+  RegKey NewHandle(const Handle& handle) {
+    const RegKey key = next;
+    next += 4;
+    handles.emplace(key, handle);
+    return key;
+  }
+};
+
+PrefixRegistry::PrefixRegistry(std::filesystem::path systemReg, std::filesystem::path userReg)
+    : impl_(std::make_unique<Impl>()) {
+  impl_->system = {std::move(systemReg), "\\\\Machine", nullptr};
+  impl_->user = {std::move(userReg), "\\\\User\\\\S-1-5-21-0-0-0-1000", nullptr};
+}
+
+PrefixRegistry::~PrefixRegistry() = default;
+
+long PrefixRegistry::OpenKey(RegKey parent, const std::string& path, RegKey& result) {
+  Handle handle;
+  const long rc = impl_->Walk(parent, path, false, handle);
+  if (rc == winerr::Success) result = impl_->NewHandle(handle);
+  return rc;
+}
+
+long PrefixRegistry::CreateKey(RegKey parent, const std::string& path, RegKey& result) {
+  Handle handle;
+  const long rc = impl_->Walk(parent, path, true, handle);
+  if (rc == winerr::Success) result = impl_->NewHandle(handle);
+  return rc;
+}
+
+long PrefixRegistry::CloseKey(RegKey key) {
+  if (key >= regroot::ClassesRoot && key <= regroot::DynData) return winerr::Success;
+  return impl_->handles.erase(key) ? winerr::Success : winerr::InvalidHandle;
+}
+
+long PrefixRegistry::QueryValue(RegKey key, const std::string& name, std::uint32_t* type,
+                                unsigned char* data, std::uint32_t* size) {
+  if (data && !size) return winerr::InvalidParameter;
+  Handle handle;
+  const long rc = impl_->Resolve(key, false, handle);
+  if (rc != winerr::Success) return rc;
+  const RegValueNode* value = RegFile::FindValue(*handle.node, regtext::ToUnits(name));
+  if (!value) return winerr::FileNotFound;
+  const RegData stored = RegFile::ValueData(*value);
+  if (type) *type = stored.type;
+  if (!size) return winerr::Success;
+  const auto needed = static_cast<std::uint32_t>(stored.bytes.size());
+  if (data) {
+    if (*size < needed) {
+      *size = needed;
+      return winerr::MoreData;
+    }
+    if (needed) std::memcpy(data, stored.bytes.data(), needed);
+  }
+  *size = needed;
+  return winerr::Success;
+}
+
+long PrefixRegistry::SetValue(RegKey key, const std::string& name, std::uint32_t type,
+                              const unsigned char* data, std::uint32_t size) {
+  if (!data && size) return winerr::InvalidParameter;
+  Handle handle;
+  const long rc = impl_->Resolve(key, true, handle);
+  if (rc != winerr::Success) return rc;
+  handle.file->SetValue(*handle.node, regtext::ToUnits(name), type,
+                        std::string_view(reinterpret_cast<const char*>(data), data ? size : 0));
+  return winerr::Success;
+}
+
+long PrefixRegistry::DeleteValue(RegKey key, const std::string& name) {
+  Handle handle;
+  const long rc = impl_->Resolve(key, false, handle);
+  if (rc != winerr::Success) return rc;
+  return handle.file->RemoveValue(*handle.node, regtext::ToUnits(name)) ? winerr::Success
+                                                                       : winerr::FileNotFound;
+}
+
+long PrefixRegistry::DeleteKey(RegKey parent, const std::string& subkey) {
+  Handle handle;
+  const long rc = impl_->Walk(parent, subkey, false, handle);
+  if (rc != winerr::Success) return rc;
+  // A hive's root, or a key with subkeys, cannot go (wineserver: STATUS_CANNOT_DELETE).
+  if (!handle.node->parent || !handle.node->subkeys.empty()) return winerr::AccessDenied;
+  handle.file->RemoveKey(*handle.node);
+  return winerr::Success;
+}
+
+long PrefixRegistry::EnumKey(RegKey key, std::uint32_t index, std::string& name) {
+  Handle handle;
+  const long rc = impl_->Resolve(key, false, handle);
+  if (rc != winerr::Success) return rc;
+  if (index >= handle.node->subkeys.size()) return winerr::NoMoreItems;
+  name = regtext::FromUnits(handle.node->subkeys[index]->name);
+  return winerr::Success;
+}
+
+long PrefixRegistry::EnumValue(RegKey key, std::uint32_t index, std::string& name,
+                               std::uint32_t& type, std::string& data) {
+  Handle handle;
+  const long rc = impl_->Resolve(key, false, handle);
+  if (rc != winerr::Success) return rc;
+  if (index >= handle.node->values.size()) return winerr::NoMoreItems;
+  const RegValueNode& value = handle.node->values[index];
+  RegData stored = RegFile::ValueData(value);
+  name = regtext::FromUnits(RegFile::ValueName(value));
+  type = stored.type;
+  data = std::move(stored.bytes);
+  return winerr::Success;
+}
+
+long PrefixRegistry::QueryInfoKey(RegKey key, RegKeyInfo& info) {
+  Handle handle;
+  const long rc = impl_->Resolve(key, false, handle);
+  if (rc != winerr::Success) return rc;
+  info = RegKeyInfo{};
+  const RegKeyNode& node = *handle.node;
+  info.subkeys = static_cast<std::uint32_t>(node.subkeys.size());
+  for (const auto& sub : node.subkeys)
+    info.maxSubkeyLen = std::max(info.maxSubkeyLen, static_cast<std::uint32_t>(sub->name.size()));
+  info.values = static_cast<std::uint32_t>(node.values.size());
+  for (const auto& value : node.values) {
+    info.maxValueNameLen = std::max(info.maxValueNameLen,
+                                    static_cast<std::uint32_t>(RegFile::ValueName(value).size()));
+    // Data sizes as the registry keeps them: strings in UTF-16, as wineserver reports them.
+    info.maxValueLen = std::max(info.maxValueLen, RegFile::ValueData(value).storedSize);
+  }
+  return winerr::Success;
+}
+
+void PrefixRegistry::Save() {
+  for (Hive* hive : {&impl_->system, &impl_->user}) {
+    if (!hive->file || !hive->file->Modified()) continue;
+    WriteFileAtomically(hive->path, hive->file->Serialize());
+    hive->file->ClearModified();
+  }
+}
+
+}  // namespace vlx::prefix

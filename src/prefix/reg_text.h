@@ -1,0 +1,28 @@
+// Text forms of Wine's registry files: escaped strings of UTF-16 code units, and names compared
+// the way wineserver compares them (code units folded to lower case, then length).
+#pragma once
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace vlx::prefix::regtext {
+
+// Reads an escaped string up to the unescaped `end` character, appending its code units to
+// `out`. Returns the offset of `end` in `text`, or npos when the text ends first.
+std::size_t Unescape(std::string_view text, char end, std::u16string& out);
+
+// Appends `units` escaped as wineserver writes them; `specials` are the two characters that need
+// a backslash besides the backslash itself ("\"\"" in values, "[]" in key paths). A final NUL is
+// left out. Returns the number of characters appended.
+std::size_t Escape(std::u16string_view units, std::string_view specials, std::string& out);
+
+char16_t FoldCase(char16_t unit);
+int CompareNames(std::u16string_view a, std::u16string_view b);
+
+// Code page 1251 bytes and UTF-16 code units, one for one; units the code page lacks become '?'.
+char16_t ToUnit(unsigned char byte);
+unsigned char FromUnit(char16_t unit);
+std::u16string ToUnits(std::string_view cp1251);
+std::string FromUnits(std::u16string_view units);
+
+}  // namespace vlx::prefix::regtext
