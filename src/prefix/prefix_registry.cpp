@@ -122,8 +122,8 @@ struct PrefixRegistry::Impl {
 
 PrefixRegistry::PrefixRegistry(std::filesystem::path systemReg, std::filesystem::path userReg)
     : impl_(std::make_unique<Impl>()) {
-  impl_->system = {std::move(systemReg), "\\\\Machine", nullptr};
-  impl_->user = {std::move(userReg), "\\\\User\\\\S-1-5-21-0-0-0-1000", nullptr};
+  impl_->system = {std::move(systemReg), "REGISTRY\\\\Machine", nullptr};
+  impl_->user = {std::move(userReg), "REGISTRY\\\\User\\\\S-1-5-21-0-0-0-1000", nullptr};
 }
 
 PrefixRegistry::~PrefixRegistry() = default;
