@@ -11,6 +11,7 @@
 
 #include "conformance/conformance_machine.h"
 #include "prefix/prefix_machine.h"
+#include "text/cp1251.h"
 
 namespace vlx::conformance {
 
@@ -31,6 +32,7 @@ fs::path CreateImage() {
   for (const char* hive : {"system.reg", "user.reg"})
     std::ofstream(root / hive, std::ios::binary) << "WINE REGISTRY Version 2\n";
   fs::create_directories(root / "drive_c" / "scratch");
+  fs::create_directories(root / "drive_c" / "windows");
   return root;
 }
 
@@ -68,7 +70,8 @@ class PrefixConformanceMachine : public ConformanceMachine {
     std::string relative = path.substr(prefix.size());
     for (char& c : relative)
       if (c == '\\') c = '/';
-    return root_ / "drive_c" / "scratch" / relative;
+    // Names on disk are UTF-8, as the prefix adapter keeps them.
+    return root_ / "drive_c" / "scratch" / Cp1251ToUtf8(relative);
   }
 
   fs::path root_;
