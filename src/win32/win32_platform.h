@@ -4,6 +4,7 @@
 #include "win32/win32_clock.h"
 #include "win32/win32_file_ops.h"
 #include "win32/win32_files.h"
+#include "win32/win32_library.h"
 #include "win32/win32_processes.h"
 #include "win32/win32_profile.h"
 #include "win32/win32_registry.h"
@@ -27,6 +28,7 @@ class Win32Platform {
     platform_.clock = &clock_;
     platform_.fileOps = &fileOps_;
     platform_.shellFiles = &shellFiles_;
+    platform_.library = &library_;
   }
   Win32Platform(const Win32Platform&) = delete;
   Win32Platform& operator=(const Win32Platform&) = delete;
@@ -44,6 +46,7 @@ class Win32Platform {
   Win32Clock clock_;
   Win32FileOps fileOps_;
   Win32ShellFiles shellFiles_;
+  Win32Library library_;
   Platform platform_;
 };
 

@@ -14,6 +14,7 @@
 #include "app/image_library.h"
 #include "store/store_error.h"
 #include "unit/library_pictures.h"
+#include "win32/win32_files.h"
 #include "win32/win32_library.h"
 
 namespace vlx::win32 {
@@ -34,28 +35,6 @@ std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
-
-// Just what ExtractResourceToFile needs of the Files port.
-class PlainFiles : public Files {
- public:
-  std::uint32_t GetAttributes(const std::string& path) override { return GetFileAttributesA(path.c_str()); }
-  bool SetAttributes(const std::string& path, std::uint32_t a) override {
-    return SetFileAttributesA(path.c_str(), a) != FALSE;
-  }
-  bool Exists(const std::string& path) override { return GetAttributes(path) != fileattr::Invalid; }
-  bool WriteWholeFile(const std::string& path, std::string_view bytes) override {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                    written == bytes.size();
-    CloseHandle(file);
-    return ok;
-  }
-  bool MakeDirectory(const std::string& path) override { return CreateDirectoryA(path.c_str(), nullptr); }
-  bool RemoveEmptyDirectory(const std::string& path) override { return RemoveDirectoryA(path.c_str()); }
-};
 
 std::string DefaultValue(const std::string& key, const char* name = nullptr) {
   HKEY handle = nullptr;
@@ -81,7 +60,7 @@ class LibsTest : public ::testing::Test {
 
   std::string folder_ = BuildFolder();
   Win32Library library_;
-  PlainFiles files_;
+  Win32Files files_;
   Platform platform_;
 };
 
