@@ -110,7 +110,7 @@ struct PrefixLibrary::Loaded {
   PeImage image;
 };
 
-PrefixLibrary::PrefixLibrary(PathResolver resolve, std::vector<std::string> searchFolders,
+PrefixLibrary::PrefixLibrary(PathResolver resolve, SearchFolders searchFolders,
                              Registry& registry, Journal& journal)
     : resolve_(std::move(resolve)),
       searchFolders_(std::move(searchFolders)),
@@ -127,7 +127,7 @@ std::optional<std::string> PrefixLibrary::Locate(const std::string& library) {
     if (isFile(library)) return library;
     return std::nullopt;
   }
-  for (const std::string& folder : searchFolders_) {
+  for (const std::string& folder : searchFolders_()) {
     std::string candidate = folder;
     if (!candidate.empty() && candidate.back() != '\\') candidate += '\\';
     candidate += library;

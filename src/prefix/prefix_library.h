@@ -21,16 +21,19 @@ struct EmbeddedFile {
 };
 // The two libraries as this build made them, for the images volnrx-cli creates.
 const std::vector<EmbeddedFile>& EmbeddedLibraries();
+// Where the program lies in a machine image, with its libraries beside it.
+inline constexpr char kImageProgramFolder[] = "C:\\Program Files\\Volnerix\\";
 
 class PrefixLibrary : public Library {
  public:
   // The host file of a Windows path ("C:\..."), or nothing when the image has no such path.
   using PathResolver = std::function<std::optional<std::filesystem::path>(const std::string&)>;
+  // Where a plain library name is looked for, in order: the program folder first, then the
+  // system and Windows folders. Asked at each load.
+  using SearchFolders = std::function<std::vector<std::string>()>;
 
-  // `searchFolders`: where a plain library name is looked for, in order (the program folder
-  // first, then the system and Windows folders). A damaged library file fails to load as on
-  // Windows, and the journal records why.
-  PrefixLibrary(PathResolver resolve, std::vector<std::string> searchFolders, Registry& registry,
+  // A damaged library file fails to load as on Windows, and the journal records why.
+  PrefixLibrary(PathResolver resolve, SearchFolders searchFolders, Registry& registry,
                 Journal& journal);
 
   bool CanLoad(const std::string& library) override;
@@ -49,7 +52,7 @@ class PrefixLibrary : public Library {
   std::optional<std::string> Locate(const std::string& library);
 
   PathResolver resolve_;
-  std::vector<std::string> searchFolders_;
+  SearchFolders searchFolders_;
   Registry& registry_;
   Journal& journal_;
 };

@@ -7,6 +7,7 @@
 #include "prefix/prefix_error.h"
 #include "prefix/prefix_file_ops.h"
 #include "prefix/prefix_files.h"
+#include "prefix/prefix_library.h"
 #include "prefix/prefix_parameters.h"
 #include "prefix/prefix_profile.h"
 #include "prefix/prefix_registry.h"
@@ -37,7 +38,9 @@ struct PrefixMachine::Impl {
         profile(paths, files, system),
         parameters(registry, journal),
         fileOps(paths),
-        shellFiles(registry, files, journal) {
+        shellFiles(registry, files, journal),
+        library([this](const std::string& path) { return paths.ToHost(path); },
+                [this] { return LibrarySearchFolders(); }, registry, journal) {
     platform.registry = &registry;
     platform.files = &files;
     platform.system = &system;
@@ -47,6 +50,16 @@ struct PrefixMachine::Impl {
     platform.clock = &clock;
     platform.fileOps = &fileOps;
     platform.shellFiles = &shellFiles;
+    platform.library = &library;
+  }
+
+  // The program's folder, then the system and Windows folders, as LoadLibraryA searches.
+  std::vector<std::string> LibrarySearchFolders() {
+    std::vector<std::string> folders{kImageProgramFolder};
+    std::string folder;
+    if (system.SystemDirectory(folder)) folders.push_back(folder);
+    if (system.WindowsDirectory(folder)) folders.push_back(folder);
+    return folders;
   }
 
   std::filesystem::path root;
@@ -61,6 +74,7 @@ struct PrefixMachine::Impl {
   PrefixClock clock;
   PrefixFileOps fileOps;
   PrefixShellFiles shellFiles;
+  PrefixLibrary library;
   Platform platform;
 };
 

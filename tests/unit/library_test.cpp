@@ -7,6 +7,7 @@
 
 #include "app/image_library.h"
 #include "prefix/machine_image.h"
+#include "prefix/prefix_machine.h"
 #include "prefix/path_mapper.h"
 #include "prefix/prefix_files.h"
 #include "prefix/prefix_library.h"
@@ -116,7 +117,8 @@ class LibraryTest : public ::testing::Test {
         paths_((fs::remove_all(root_), fs::create_directories(root_ / "drive_c/windows/system"), root_)),
         files_(paths_),
         library_([this](const std::string& p) { return paths_.ToHost(p); },
-                 {kProgramFolder, "C:\\WINDOWS\\SYSTEM", "C:\\WINDOWS"}, registry_, journal_) {
+                 [] { return std::vector<std::string>{kProgramFolder, "C:\\WINDOWS\\SYSTEM", "C:\\WINDOWS"}; },
+                 registry_, journal_) {
     WriteHostFile(Program("vlximg.dll"), Embedded("vlximg.dll"));
     WriteHostFile(Program("vxeject.dll"), Embedded("vxeject.dll"));
     platform_.files = &files_;
@@ -271,12 +273,33 @@ TEST(MachineImageLibraries, FreshImageCarriesBothLibrariesInTheProgramFolder) {
   for (const char* name : {"vlximg.dll", "vxeject.dll"}) {
     EXPECT_EQ(ReadHostFile(root / "drive_c/Program Files/Volnerix" / name), Embedded(name)) << name;
   }
-  PathMapper paths(root);
-  ClassesRoot registry;
-  Journal journal;
-  PrefixLibrary library([&](const std::string& p) { return paths.ToHost(p); }, {kProgramFolder},
-                        registry, journal);
-  vlx::libtest::ExpectProgramPictures(library, kProgramFolder);
+  {
+    PrefixMachine machine(root);
+    Platform& platform = machine.platform();
+    ASSERT_NE(platform.library, nullptr);
+    vlx::libtest::ExpectProgramPictures(*platform.library, kImageProgramFolder);
+    ExtractResourceToFile(platform, "FOLDERSTYLE", "desktopfonts", "C:\\WINDOWS\\Fonts.ini");
+    EXPECT_EQ(ReadHostFile(*PathMapper(root).ToHost("C:\\WINDOWS\\Fonts.ini")), Asset("desktopfonts.dat"));
+
+    std::int32_t result = -1;
+    ASSERT_EQ(platform.library->CallEntry(std::string(kImageProgramFolder) + "vxeject.dll",
+                                          "DllRegisterServer", result),
+              LibraryResult::Ok);
+    EXPECT_EQ(result, 0);
+    machine.Flush();
+  }
+  // Written to the image's hive: a fresh machine reads the class key back.
+  PrefixMachine machine(root);
+  Registry& registry = *machine.platform().registry;
+  RegKey key = 0;
+  ASSERT_EQ(registry.OpenKey(regroot::ClassesRoot, std::string(kClassKey) + "\\InprocServer32", key),
+            winerr::Success);
+  char data[128] = "";
+  std::uint32_t type = 0, size = sizeof data;
+  EXPECT_EQ(registry.QueryValue(key, "", &type, reinterpret_cast<unsigned char*>(data), &size), winerr::Success);
+  registry.CloseKey(key);
+  EXPECT_EQ(type, regtype::Sz);
+  EXPECT_STREQ(data, "C:\\Program Files\\Volnerix\\vxeject.dll");
   fs::remove_all(root);
 }
 
