@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <random>
 
 #include "app/image_library.h"
@@ -65,6 +67,21 @@ TEST(PeImage, FindsEveryResourceOfTheImageLibrary) {
     EXPECT_EQ(groups[i]->name.number, 100 + i);
   }
   EXPECT_TRUE(image.ExportedNames().empty());
+}
+
+TEST(PeImage, ReadsThe32BitBuildAlike) {
+  std::ifstream in(std::string(VLX_BINARY_DIR) + "/resources/pe32/vlximg.dll", std::ios::binary);
+  if (!in) GTEST_SKIP() << "no i686 mingw-w64 here";
+  const PeImage pe32(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()),
+                     "pe32/vlximg.dll");
+  const PeImage pe64(Embedded("vlximg.dll"), "vlximg.dll");
+  ASSERT_EQ(pe32.Resources().size(), pe64.Resources().size());
+  for (std::size_t i = 0; i < pe32.Resources().size(); ++i) {
+    const PeResource& a = pe32.Resources()[i];
+    const PeResource& b = pe64.Resources()[i];
+    EXPECT_EQ(a.type.Spelling() + "/" + a.name.Spelling(), b.type.Spelling() + "/" + b.name.Spelling());
+    EXPECT_EQ(pe32.Data(a), pe64.Data(b)) << a.name.Spelling();
+  }
 }
 
 TEST(PeImage, BuildWithoutDriverFilesCarriesMarkedStandIns) {
