@@ -45,6 +45,11 @@ class FileDescriptor {
 void SetWriteFaultHook(WriteFaultHook hook) { Hook() = std::move(hook); }
 
 void WriteFileAtomically(const std::filesystem::path& path, std::string_view content) {
+  WriteFileAtomically(path, [content](const PieceWriter& write) { write(content); });
+}
+
+void WriteFileAtomically(const std::filesystem::path& path,
+                         const std::function<void(const PieceWriter&)>& produce) {
   std::string temp = path.string() + ".XXXXXX";
   if (!StepAllowed(WriteStep::Create)) Fail(path, "create", EIO);
   FileDescriptor fd(::mkstemp(temp.data()));
@@ -62,15 +67,31 @@ void WriteFileAtomically(const std::filesystem::path& path, std::string_view con
   ::fchmod(fd.get(), ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644);
 
   if (!StepAllowed(WriteStep::Write)) Fail(path, "write", EIO);
-  std::size_t done = 0;
-  while (done < content.size()) {
-    const ssize_t n = ::write(fd.get(), content.data() + done, content.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      Fail(path, "write", errno);
+  auto writeAll = [&](std::string_view content) {
+    std::size_t done = 0;
+    while (done < content.size()) {
+      const ssize_t n = ::write(fd.get(), content.data() + done, content.size() - done);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        Fail(path, "write", errno);
+      }
+      done += static_cast<std::size_t>(n);
     }
-    done += static_cast<std::size_t>(n);
-  }
+  };
+  // Small pieces are gathered so each write call moves a good amount.
+  constexpr std::size_t kChunk = 1 << 20;
+  std::string buffer;
+  produce([&](std::string_view piece) {
+    if (buffer.size() + piece.size() > kChunk) {
+      writeAll(buffer);
+      buffer.clear();
+    }
+    if (piece.size() >= kChunk)
+      writeAll(piece);
+    else
+      buffer += piece;
+  });
+  writeAll(buffer);
   if (!StepAllowed(WriteStep::Flush) || ::fsync(fd.get()) != 0) Fail(path, "flush", errno ? errno : EIO);
   if (::close(fd.release()) != 0) Fail(path, "close", errno);
   if (!StepAllowed(WriteStep::Rename) || ::rename(temp.c_str(), path.c_str()) != 0)

@@ -16,4 +16,10 @@ void SetWriteFaultHook(WriteFaultHook hook);
 // no temporary file is left behind.
 void WriteFileAtomically(const std::filesystem::path& path, std::string_view content);
 
+// The same with the content made piece by piece, for files too large to build in memory first:
+// `produce` passes each piece, in order, to the writer it receives.
+using PieceWriter = std::function<void(std::string_view)>;
+void WriteFileAtomically(const std::filesystem::path& path,
+                         const std::function<void(const PieceWriter&)>& produce);
+
 }  // namespace vlx::prefix

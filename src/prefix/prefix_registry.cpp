@@ -244,7 +244,8 @@ long PrefixRegistry::QueryInfoKey(RegKey key, RegKeyInfo& info) {
 void PrefixRegistry::Save() {
   for (Hive* hive : {&impl_->system, &impl_->user}) {
     if (!hive->file || !hive->file->Modified()) continue;
-    WriteFileAtomically(hive->path, hive->file->Serialize());
+    WriteFileAtomically(hive->path,
+                        [&](const PieceWriter& write) { hive->file->Write(write); });
     hive->file->ClearModified();
   }
 }

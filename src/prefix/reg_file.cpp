@@ -244,11 +244,6 @@ void AppendStamp(std::string& out, const Stamp& stamp) {
   out += '\n';
 }
 
-void EnsureBlankLine(std::string& out) {
-  if (out.empty() || (out.size() >= 2 && out.compare(out.size() - 2, 2, "\n\n") == 0)) return;
-  out += out.back() == '\n' ? "\n" : "\n\n";
-}
-
 void AppendPath(std::string& out, const RegKeyNode& key) {
   if (key.parent && key.parent->parent) {
     AppendPath(out, *key.parent);
@@ -292,8 +287,11 @@ void SortValues(std::vector<RegValueNode>& values) {
 
 std::size_t LowerBound(const RegKeyNode& key, std::u16string_view name) {
   const auto& subkeys = key.subkeys;
-  if (!subkeys.empty() && regtext::CompareNames(subkeys.back()->name, name) < 0)
-    return subkeys.size();
+  if (!subkeys.empty()) {
+    const int last = regtext::CompareNames(subkeys.back()->name, name);
+    if (last < 0) return subkeys.size();
+    if (last == 0) return subkeys.size() - 1;
+  }
   std::size_t lo = 0, hi = subkeys.size();
   while (lo < hi) {
     const std::size_t mid = (lo + hi) / 2;
@@ -374,6 +372,7 @@ void RegFile::Parse(const std::string& fileName) {
   std::size_t sectionStart = 0;
   bool needsSort = false;
   std::u16string scratch, previousName;
+  std::vector<RegKeyNode*> chain;
   Decoded decoded;
   auto closeSection = [&](std::size_t end) {
     if (!current) {
@@ -382,6 +381,7 @@ void RegFile::Parse(const std::string& fileName) {
     }
     if (current->section.empty()) current->section = text.substr(sectionStart, end - sectionStart);
     if (needsSort) SortValues(current->values);
+    current->values.shrink_to_fit();
   };
 
   while (pos < text.size()) {
@@ -391,14 +391,29 @@ void RegFile::Parse(const std::string& fileName) {
       closeSection(start);
       scratch.clear();
       if (regtext::Unescape(line.substr(1), ']', scratch) == npos) fail(start, "unterminated key name");
+      // Sections mostly follow one another in tree order: the keys of the previous path are
+      // reused while the names match exactly.
       RegKeyNode* key = &root_;
-      std::size_t from = 0;
+      std::size_t from = 0, depth = 0;
+      bool same = true;
       while (from <= scratch.size()) {
         std::size_t to = scratch.find(u'\\', from);
         if (to == std::u16string::npos) to = scratch.size();
-        if (to > from) key = &AddSubkey(*key, std::u16string_view(scratch).substr(from, to - from));
+        if (to > from) {
+          const std::u16string_view name = std::u16string_view(scratch).substr(from, to - from);
+          same = same && depth < chain.size() && chain[depth]->name == name;
+          if (same) {
+            key = chain[depth];
+          } else {
+            key = &AddSubkey(*key, name);
+            chain.resize(depth);
+            chain.push_back(key);
+          }
+          ++depth;
+        }
         from = to + 1;
       }
+      chain.resize(depth);
       current = key;
       sectionStart = start;
       // A key met twice gets one section holding the values of both.
@@ -542,30 +557,54 @@ bool RegFile::RemoveValue(RegKeyNode& key, std::u16string_view name) {
 std::string RegFile::Serialize() const {
   std::string out;
   out.reserve(text_.size() + 4096);
-  out += prologue_;
-  const Stamp stamp = Now();
+  Write([&](std::string_view piece) { out += piece; });
+  return out;
+}
 
-  auto appendValues = [&](const RegKeyNode& key) {
+void RegFile::Write(const PieceWriter& write) const {
+  // Remembers the last two characters written, to put one blank line between sections.
+  struct Output {
+    const PieceWriter& write;
+    char tail[2] = {0, 0};
+    bool any = false;
+    void operator()(std::string_view piece) {
+      if (piece.empty()) return;
+      write(piece);
+      any = true;
+      tail[0] = piece.size() >= 2 ? piece[piece.size() - 2] : tail[1];
+      tail[1] = piece.back();
+    }
+    void BlankLine() {
+      if (!any || (tail[0] == '\n' && tail[1] == '\n')) return;
+      (*this)(tail[1] == '\n' ? "\n" : "\n\n");
+    }
+  } out{write};
+  out(prologue_);
+  const Stamp stamp = Now();
+  std::string header;
+
+  auto writeValues = [&](const RegKeyNode& key) {
     for (const auto& value : key.values) {
-      out += value.line;
-      out += '\n';
+      out(value.line);
+      out("\n");
     }
   };
   auto emit = [&](auto& self, const RegKeyNode& key) -> void {
     if (!key.section.empty() && !key.changed) {
-      EnsureBlankLine(out);
-      out += key.section;
+      out.BlankLine();
+      out(key.section);
     } else if (!key.section.empty()) {
       // Header with a new time, the lines kept as they were, then the values.
-      EnsureBlankLine(out);
+      out.BlankLine();
       bool first = true, continued = false;
       ForEachLine(key.section, [&](std::string_view line) {
         if (first) {
           first = false;
           std::u16string ignored;
           const std::size_t close = regtext::Unescape(line.substr(1), ']', ignored);
-          out += line.substr(0, close + 2);
-          AppendStamp(out, stamp);
+          header.assign(line.substr(0, close + 2));
+          AppendStamp(header, stamp);
+          out(header);
           return;
         }
         const bool wasContinued = continued;
@@ -575,22 +614,22 @@ std::string RegFile::Serialize() const {
         if (wasContinued || trimmed.empty() || line[0] == '"' || line[0] == '@' ||
             line.substr(0, 6) == "#time=")
           return;
-        out += line;
-        out += '\n';
+        out(line);
+        out("\n");
       });
-      appendValues(key);
+      writeValues(key);
     } else if (key.parent ? (!key.values.empty() || key.subkeys.empty()) : !key.values.empty()) {
-      EnsureBlankLine(out);
-      out += '[';
-      AppendPath(out, key);
-      out += ']';
-      AppendStamp(out, stamp);
-      appendValues(key);
+      out.BlankLine();
+      header = "[";
+      AppendPath(header, key);
+      header += ']';
+      AppendStamp(header, stamp);
+      out(header);
+      writeValues(key);
     }
     for (const auto& sub : key.subkeys) self(self, *sub);
   };
   emit(emit, root_);
-  return out;
 }
 
 }  // namespace vlx::prefix

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "prefix/atomic_file.h"
+
 namespace vlx::prefix {
 
 struct RegValueNode {
@@ -67,7 +69,8 @@ class RegFile {
                 std::string_view bytes);
   bool RemoveValue(RegKeyNode& key, std::u16string_view name);
 
-  // The file text: the header and every section in tree order.
+  // The file text: the header and every section in tree order, piece by piece.
+  void Write(const PieceWriter& write) const;
   std::string Serialize() const;
 
  private:

@@ -48,6 +48,18 @@ const std::array<unsigned char, 65536>& ByteTable() {
 std::size_t Unescape(std::string_view text, char end, std::u16string& out) {
   std::size_t i = 0;
   while (i < text.size()) {
+    // Plain characters in one go.
+    std::size_t run = i;
+    while (run < text.size() && text[run] != end && text[run] != '\\' &&
+           static_cast<unsigned char>(text[run]) < 0x80)
+      ++run;
+    if (run > i) {
+      const std::size_t at = out.size();
+      out.resize(at + (run - i));
+      for (std::size_t k = i; k < run; ++k) out[at + (k - i)] = static_cast<char16_t>(text[k]);
+      i = run;
+      if (i >= text.size()) break;
+    }
     const char c = text[i];
     if (c == end) return i;
     if (c != '\\' || i + 1 >= text.size()) {
@@ -145,8 +157,7 @@ std::size_t Escape(std::u16string_view units, std::string_view specials, std::st
   return out.size() - start;
 }
 
-char16_t FoldCase(char16_t u) {
-  if (u < 0x80) return (u >= 'A' && u <= 'Z') ? static_cast<char16_t>(u + 32) : u;
+char16_t FoldCaseSlow(char16_t u) {
   if (u >= 0x410 && u <= 0x42F) return static_cast<char16_t>(u + 0x20);
   if (u >= 0x400 && u <= 0x40F) return static_cast<char16_t>(u + 0x50);
   if (u >= 0xC0 && u <= 0xDE && u != 0xD7) return static_cast<char16_t>(u + 0x20);
@@ -159,15 +170,6 @@ char16_t FoldCase(char16_t u) {
       (u % 2) == 1)
     return static_cast<char16_t>(u + 1);
   return u;
-}
-
-int CompareNames(std::u16string_view a, std::u16string_view b) {
-  const std::size_t n = a.size() < b.size() ? a.size() : b.size();
-  for (std::size_t i = 0; i < n; ++i) {
-    const int d = static_cast<int>(FoldCase(a[i])) - static_cast<int>(FoldCase(b[i]));
-    if (d) return d;
-  }
-  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
 char16_t ToUnit(unsigned char byte) { return static_cast<char16_t>(Cp1251ToCodePoint(byte)); }

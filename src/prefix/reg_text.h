@@ -16,8 +16,20 @@ std::size_t Unescape(std::string_view text, char end, std::u16string& out);
 // left out. Returns the number of characters appended.
 std::size_t Escape(std::u16string_view units, std::string_view specials, std::string& out);
 
-char16_t FoldCase(char16_t unit);
-int CompareNames(std::u16string_view a, std::u16string_view b);
+char16_t FoldCaseSlow(char16_t unit);
+inline char16_t FoldCase(char16_t unit) {
+  if (unit < 0x80) return (unit >= 'A' && unit <= 'Z') ? static_cast<char16_t>(unit + 32) : unit;
+  return FoldCaseSlow(unit);
+}
+inline int CompareNames(std::u16string_view a, std::u16string_view b) {
+  const std::size_t n = a.size() < b.size() ? a.size() : b.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    if (a[i] == b[i]) continue;
+    const int d = static_cast<int>(FoldCase(a[i])) - static_cast<int>(FoldCase(b[i]));
+    if (d) return d;
+  }
+  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
 
 // Code page 1251 bytes and UTF-16 code units, one for one; units the code page lacks become '?'.
 char16_t ToUnit(unsigned char byte);
