@@ -13,6 +13,7 @@
 #include "prefix/prefix_registry.h"
 #include "prefix/prefix_shell_files.h"
 #include "prefix/prefix_system.h"
+#include "prefix/prefix_tasks.h"
 
 namespace vlx::prefix {
 
@@ -38,6 +39,9 @@ struct PrefixMachine::Impl {
         profile(paths, files, system),
         parameters(registry, journal),
         fileOps(paths),
+        session(SimulatedSession::Windows98(ProgramFolderPath())),
+        processes(session, files, system, journal),
+        windows(session, journal),
         shellFiles(registry, files, journal),
         library([this](const std::string& path) { return paths.ToHost(path); },
                 [this] { return LibrarySearchFolders(); }, registry, journal) {
@@ -51,6 +55,15 @@ struct PrefixMachine::Impl {
     platform.fileOps = &fileOps;
     platform.shellFiles = &shellFiles;
     platform.library = &library;
+    platform.processes = &processes;
+    platform.windows = &windows;
+  }
+
+  // The program folder without its trailing backslash.
+  static std::string ProgramFolderPath() {
+    std::string folder = kImageProgramFolder;
+    folder.pop_back();
+    return folder;
   }
 
   // The program's folder, then the system and Windows folders, as LoadLibraryA searches.
@@ -73,6 +86,9 @@ struct PrefixMachine::Impl {
   PrefixParameters parameters;
   PrefixClock clock;
   PrefixFileOps fileOps;
+  SimulatedSession session;
+  PrefixProcesses processes;
+  PrefixTopWindows windows;
   PrefixShellFiles shellFiles;
   PrefixLibrary library;
   Platform platform;
