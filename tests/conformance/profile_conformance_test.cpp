@@ -147,6 +147,13 @@ TEST_F(ProfileConformance, CrOnlyLineEnds) {
   EXPECT_EQ(file.ReadProfileText("S", "B", "d"), "2");
   EXPECT_EQ(file.ReadProfileText("T", "C", "d"), "3");
   EXPECT_THAT(Keys(file, "S"), ElementsAre("A", "B"));
+  // Writing into such a file keeps every key readable.
+  file.WriteProfileText("S", "New", "4");
+  file.WriteProfileText("T", "C", "5");
+  EXPECT_EQ(file.ReadProfileText("S", "B", "d"), "2");
+  EXPECT_EQ(file.ReadProfileText("S", "New", "d"), "4");
+  EXPECT_EQ(file.ReadProfileText("T", "C", "d"), "5");
+  EXPECT_THAT(Keys(file, "S"), ElementsAre("A", "B", "New"));
 }
 
 TEST_F(ProfileConformance, LfOnlyLineEnds) {
@@ -163,6 +170,9 @@ TEST_F(ProfileConformance, VeryLongLines) {
   EXPECT_EQ(file.ReadProfileText("S", "Long", ""), longValue.substr(0, 1023));
   EXPECT_EQ(file.ReadProfileText("S", longKey, ""), "key");
   EXPECT_EQ(file.ReadProfileText("S", "After", ""), "ok");
+  file.WriteProfileText("S", "After", "changed");
+  EXPECT_EQ(file.ReadProfileText("S", longKey, ""), "key");
+  EXPECT_NE(BytesOf(file).find("Long=" + longValue + "\r\n"), std::string::npos);
 }
 
 TEST_F(ProfileConformance, DuplicateSectionsAndKeys) {
@@ -172,6 +182,13 @@ TEST_F(ProfileConformance, DuplicateSectionsAndKeys) {
   EXPECT_EQ(file.ReadProfileText("S", "B", ""), "1");
   EXPECT_EQ(file.ReadProfileText("S", "C", "d"), "d");
   EXPECT_THAT(Keys(file, "S"), ElementsAre("A", "A", "B"));
+  // Writes go to the first of the duplicates.
+  file.WriteProfileText("S", "A", "changed");
+  file.WriteProfileText("S", "C", "new");
+  EXPECT_EQ(file.ReadProfileText("S", "A", ""), "changed");
+  EXPECT_EQ(file.ReadProfileText("S", "C", ""), "new");
+  EXPECT_THAT(Keys(file, "S"), ElementsAre("A", "A", "B", "C"));
+  EXPECT_EQ(file.ReadProfileText("T", "X", ""), "0");
 }
 
 TEST_F(ProfileConformance, QuotesBlanksAndOddLines) {
@@ -204,6 +221,25 @@ TEST_F(ProfileConformance, WritingKeepsOtherSectionsAndComments) {
   ProfileFile file = FileWith("keep.ini", "; first line\r\n[A]\r\nX=1\r\n;note\r\n[B]\r\nY=2\r\nZ=4\r\n");
   file.WriteProfileText("B", "Y", "3");
   EXPECT_EQ(BytesOf(file), "; first line\r\n[A]\r\nX=1\r\n;note\r\n[B]\r\nY=3\r\nZ=4\r\n");
+}
+
+TEST_F(ProfileConformance, PortReturnsWhatTheApiReturns) {
+  ProfileFile file = FileWith("port.ini", "[One]\r\nKey=abcdef\r\nK2=x\r\n[Two]\r\n[Three]\r\nA=1\r\n");
+  Profile& profile = *platform_.profile;
+  std::string out;
+  EXPECT_EQ(profile.GetString("One", "Key", "", out, 1024, file.Path()), 6u);
+  EXPECT_EQ(out, "abcdef");
+  EXPECT_EQ(profile.GetString("One", "Key", "", out, 4, file.Path()), 3u);  // cut to size - 1
+  EXPECT_EQ(out, "abc");
+  // The default loses its trailing blanks.
+  EXPECT_EQ(profile.GetString("One", "Absent", "dflt  ", out, 1024, file.Path()), 4u);
+  EXPECT_EQ(out, "dflt");
+  EXPECT_EQ(profile.GetString("One", nullptr, "", out, 1024, file.Path()), 7u);
+  EXPECT_EQ(out, std::string("Key\0K2\0", 7));
+  EXPECT_EQ(profile.GetString(nullptr, nullptr, "", out, 1024, file.Path()), 14u);
+  EXPECT_EQ(out, std::string("One\0Two\0Three\0", 14));
+  EXPECT_EQ(profile.GetString("Two", nullptr, "", out, 1024, file.Path()), 0u);
+  EXPECT_EQ(out, "");
 }
 
 }  // namespace
