@@ -7,10 +7,9 @@
 #include "platform/win_types.h"
 #include "prefix/dos_attributes.h"
 #include "prefix/prefix_error.h"
-#include "prefix/prefix_files.h"
-#include "prefix/prefix_profile.h"
-#include "prefix/prefix_system.h"
-#include "rules_fakes.h"
+#include "prefix/prefix_machine.h"
+#include "store/folders.h"
+#include "store/reg_store.h"
 
 namespace vlx::prefix {
 namespace {
@@ -76,34 +75,62 @@ TEST_F(InitImageTest, HoldsAWindows98Machine) {
   EXPECT_TRUE(IsStandInDriver(cdfs));
   EXPECT_NE(cdfs.size(), 79098u);
 
-  // system.ini through the profile functions, as the pages read it.
-  PathMapper paths(Image());
-  PrefixFiles files(paths);
-  testing::FakeRegistry registry;
-  PrefixSystemInfo system(registry);
-  PrefixProfile profile(paths, files, system);
+  // Through the ports, as the program sees the machine.
+  PrefixMachine machine(Image());
+  Platform& platform = machine.platform();
+  EXPECT_EQ(GetWindowsDir(*platform.system), "C:\\WINDOWS");
+  EXPECT_EQ(GetSystemDir(*platform.system), "C:\\WINDOWS\\SYSTEM");
+  EXPECT_EQ(GetTempDir(*platform.system), "C:\\WINDOWS\\TEMP\\");
+  for (int csidl : {csidl::StartMenu, csidl::Programs, csidl::Fonts}) {
+    std::string folder;
+    ASSERT_TRUE(platform.shell->SpecialFolderPath(csidl, folder));
+    EXPECT_EQ(platform.files->GetAttributes(folder), fileattr::Directory) << folder;
+  }
   std::string value;
-  EXPECT_EQ(profile.GetString("386Enh", "woafont", "", value, 64, "system.ini"), 10u);
+  EXPECT_EQ(platform.profile->GetString("386Enh", "woafont", "", value, 64, "system.ini"), 10u);
   EXPECT_EQ(value, "dosapp.fon");
-  EXPECT_TRUE(files.Exists("C:\\Autoexec.bat"));
+  EXPECT_TRUE(platform.files->Exists("C:\\Autoexec.bat"));
 
-  const std::string machine = ReadHostFile(Image() / "system.reg");
-  const std::string user = ReadHostFile(Image() / "user.reg");
-  for (const char* line : {
-           "\"VersionNumber\"=\"4.10.2222\"\n", "\"SubVersionNumber\"=\" A\"\n",
-           "\"SystemRoot\"=\"C:\\\\WINDOWS\"\n",
-           "\"RegisteredOwner\"=\"\\x418\\x432\\x430\\x43d \\x41f\\x435\\x442\\x440\\x43e\\x432\"\n",
-           "\"UninstallString\"=", "\"DisplayName\"=",
-       })
-    EXPECT_NE(machine.find(line), std::string::npos) << line;
-  for (const char* line : {
-           "[Control Panel\\\\Desktop] ", "\"MenuShowDelay\"=\"400\"\n",
-           "[Control Panel\\\\Desktop\\\\WindowMetrics] ", "\"Shell Icon Size\"=\"32\"\n",
-           "[Control Panel\\\\Colors] ", "\"Background\"=\"0 128 128\"\n",
-           "\"Start Menu\"=\"C:\\\\WINDOWS\\\\Start Menu\"\n", "\"Fonts\"=\"C:\\\\WINDOWS\\\\FONTS\"\n",
-           "[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Explorer\\\\Advanced] ",
-       })
-    EXPECT_NE(user.find(line), std::string::npos) << line;
+  RegStore store(*platform.registry);
+  store.SetRoot(regroot::LocalMachine);
+  ASSERT_TRUE(store.OpenPath("Software\\Microsoft\\Windows\\CurrentVersion", false));
+  EXPECT_EQ(store.ReadText("VersionNumber"), "4.10.2222");
+  EXPECT_EQ(store.ReadText("SubVersionNumber"), " A");
+  EXPECT_EQ(store.ReadText("RegisteredOwner"), "Иван Петров");
+  EXPECT_EQ(store.ReadText("RegisteredOrganization"), "ООО «Ромашка»");
+  ASSERT_TRUE(store.OpenPath("Uninstall", false));
+  std::vector<std::string> programs;
+  store.ListSubkeys(programs);
+  EXPECT_GE(programs.size(), 3u);
+  for (const auto& program : programs) {
+    ASSERT_TRUE(store.OpenPath("\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" +
+                                   program,
+                               false));
+    EXPECT_FALSE(store.ReadText("DisplayName").empty()) << program;
+    EXPECT_FALSE(store.ReadText("UninstallString").empty()) << program;
+  }
+
+  store.SetRoot(regroot::CurrentUser);
+  ASSERT_TRUE(store.OpenPath("Control Panel\\Desktop", false));
+  EXPECT_EQ(store.ReadText("MenuShowDelay"), "400");
+  ASSERT_TRUE(store.OpenPath("WindowMetrics", false));
+  EXPECT_EQ(store.ReadText("Shell Icon Size"), "32");
+  ASSERT_TRUE(store.OpenPath("\\Control Panel\\Colors", false));
+  EXPECT_EQ(store.ReadText("Background"), "0 128 128");
+  EXPECT_TRUE(store.HasKey("\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced"));
+  // Every folder the registry names is there.
+  for (RegKey root : {regroot::CurrentUser, regroot::LocalMachine}) {
+    RegKey key = 0;
+    ASSERT_EQ(platform.registry->OpenKey(
+                  root, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", key),
+              winerr::Success);
+    std::string name, data;
+    std::uint32_t type = 0, count = 0;
+    for (; platform.registry->EnumValue(key, count, name, type, data) == winerr::Success; ++count)
+      EXPECT_EQ(platform.files->GetAttributes(data.c_str()), fileattr::Directory) << name;
+    EXPECT_GE(count, 4u);
+    platform.registry->CloseKey(key);
+  }
 }
 
 TEST_F(InitImageTest, RefusesAnythingThatIsNotAnEmptyFolder) {
