@@ -23,8 +23,10 @@ bool EqualNoCase(const std::string& a, const std::string& b) {
 }  // namespace
 
 std::int32_t ParseProfileNumber(std::string text, std::int32_t defaultValue) {
-  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
-    text = "$" + text.substr(2);
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    text.erase(0, 1);
+    text[0] = '$';
+  }
   return TryParseInteger(text).value_or(defaultValue);
 }
 
