@@ -2,6 +2,8 @@
 #pragma once
 #include "platform/clock.h"
 #include "platform/file_ops.h"
+#include "platform/desktop.h"
+#include "platform/dialogs.h"
 #include "platform/files.h"
 #include "platform/library.h"
 #include "platform/processes.h"
@@ -28,6 +30,8 @@ struct Platform {
   Clock* clock = nullptr;
   FileOps* fileOps = nullptr;
   ShellFiles* shellFiles = nullptr;
+  Dialogs* dialogs = nullptr;
+  Desktop* desktop = nullptr;
 };
 
 }  // namespace vlx

@@ -359,6 +359,7 @@ class Image : public Control {
   void SetPicture(Picture picture);
   bool stretch = false;
   bool transparent = false;
+  Picture cursor;  // the mouse pointer over the image
   struct Drawing {
     Picture picture;
     int x = 0;

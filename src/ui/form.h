@@ -17,6 +17,13 @@ class UiError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// A user action the control cannot take (wrong kind, disabled, no such item); raised before any
+// handler runs, so nothing has changed.
+class ActionRefused : public UiError {
+ public:
+  using UiError::UiError;
+};
+
 class Form : public Control {
  public:
   explicit Form(std::string name);

@@ -7,7 +7,7 @@ namespace vlx::ui {
 namespace {
 
 [[noreturn]] void Refuse(const Control& control, const std::string& what) {
-  throw UiError(control.Name() + " (" + KindName(control.kind()) + ") " + what);
+  throw ActionRefused(control.Name() + " (" + KindName(control.kind()) + ") " + what);
 }
 
 void RequireReachable(const Control& control) {
@@ -61,15 +61,17 @@ void UserClick(Control& control) {
 void UserCheck(Control& control, bool on) {
   auto& box = As<CheckBox>(control, "check");
   RequireReachable(control);
-  if (box.Checked() != on) UserClick(control);
+  if (box.Checked() == on) return;
   // A radio button cannot be unchecked by a person; a click only ever checks it.
-  if (box.Checked() != on) Refuse(control, "cannot be unchecked by a click");
+  if (control.kind() == Kind::RadioButton && !on) Refuse(control, "cannot be unchecked by a click");
+  UserClick(control);
 }
 
 void UserCheckItem(Control& control, int index, bool on) {
   if (control.kind() != Kind::CheckListBox) Refuse(control, "has no check items");
   auto& list = static_cast<ListControl&>(control);
   RequireReachable(control);
+  if (index < 0 || index >= list.Count()) Refuse(control, "has no item " + std::to_string(index));
   if (list.ItemChecked(index) == on) return;
   list.SetItemIndex(index);
   list.SetItemChecked(index, on);

@@ -1,5 +1,5 @@
 // What a person does to a control, through the same setters code uses, plus the handlers the
-// platform runs only for input. Each raises UiError when the control cannot take the action
+// platform runs only for input. Each raises ActionRefused when the control cannot take the action
 // (wrong kind, disabled or hidden, index out of range).
 #pragma once
 #include <string>

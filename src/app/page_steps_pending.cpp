@@ -1,0 +1,38 @@
+// Steps of pages not built yet. A page module that defines one removes its line here.
+#include "app/page_steps.h"
+
+namespace vlx {
+
+void LoadRepairSelector(Context&) {}
+void LoadExplorerPage(Context&) {}
+void LoadControlPanelPage(Context&) {}
+void LoadDeathScreenPage(Context&) {}
+void LoadStartMenuPage(Context&) {}
+void LoadDesktopPage(Context&) {}
+void LoadInternetPage(Context&) {}
+void LoadGeneralPage(Context&) {}
+void LoadServicePage(Context&) {}
+void LoadFolderProtection(Context&) {}
+void LoadTempAutoClear(Context&) {}
+void LoadDesktopColour(Context&) {}
+void CheckEdits(Context&) {}
+
+void ApplyStartMenuPage(Context&) {}
+void ApplyDesktopPage(Context&) {}
+void ApplyControlPanelPage(Context&) {}
+void ApplyExplorerPage(Context&) {}
+void ApplyGeneralPage(Context&) {}
+void ApplyInternetPage(Context&) {}
+void ApplyServicePage(Context&) {}
+void ApplyDeathScreenPage(Context&) {}
+void ApplyFolderProtection(Context&) {}
+void ApplyTempAutoClear(Context&) {}
+void ApplyDesktopColour(Context&) {}
+void RefreshShellIcons(Context&) {}
+
+void LoadUninstallList(Context&) {}
+void LoadProcessList(Context&) {}
+void LoadWindowList(Context&) {}
+void ShowSystemInfo(Context&) {}
+
+}  // namespace vlx

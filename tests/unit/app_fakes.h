@@ -1,0 +1,131 @@
+// Recording fakes of the ports the main window uses; every call lands in one ordered log.
+#pragma once
+#include <deque>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/context.h"
+#include "platform/platform.h"
+
+namespace vlx::testing {
+
+using Log = std::vector<std::string>;
+
+struct FakeDesktop : Desktop {
+  explicit FakeDesktop(Log& log) : log(log) {}
+  bool CreateInstanceMutex(const std::string& name) override {
+    log.push_back("mutex " + name);
+    return !anotherCopy;
+  }
+  std::uint32_t RegisterMessage(const std::string& name) override {
+    log.push_back("register " + name);
+    return 0xC123;
+  }
+  void Broadcast(std::uint32_t message, std::uintptr_t w, std::intptr_t l) override {
+    log.push_back("broadcast " + std::to_string(message) + " " + std::to_string(w) + " " +
+                  std::to_string(l));
+  }
+  void RestoreAndActivate() override { log.push_back("restore"); }
+  void ShowHelpPopup(const std::string& file, int topic, int x, int y) override {
+    log.push_back("help " + file + " " + std::to_string(topic) + " " + std::to_string(x) + "," +
+                  std::to_string(y));
+  }
+  Log& log;
+  bool anotherCopy = false;
+};
+
+struct FakeDialogs : Dialogs {
+  explicit FakeDialogs(Log& log) : log(log) {}
+  int ShowMessage(const std::string& title, const std::string& text, std::uint32_t flags) override {
+    log.push_back("message " + title + " | " + text + " | " + std::to_string(flags));
+    if (answers.empty()) return idanswer::Ok;
+    const int answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+  bool PickFile(const OpenFileRequest&, std::string&) override { return false; }
+  bool PickColour(std::uint32_t&) override { return false; }
+  bool BrowseFolder(const std::string&, std::string&) override { return false; }
+  bool PickIcon(std::string&, int&) override { return false; }
+  Log& log;
+  std::deque<int> answers;
+};
+
+struct FakeFiles : Files {
+  std::uint32_t GetAttributes(const std::string& path) override {
+    return existing.count(path) ? fileattr::Normal : fileattr::Invalid;
+  }
+  bool SetAttributes(const std::string&, std::uint32_t) override { return false; }
+  bool Exists(const std::string& path) override { return existing.count(path) > 0; }
+  bool WriteWholeFile(const std::string&, std::string_view) override { return false; }
+  std::set<std::string> existing;
+};
+
+struct FakeLibrary : Library {
+  explicit FakeLibrary(Log& log) : log(log) {}
+  bool CanLoad(const std::string&) override { return true; }
+  LibraryResult ReadResource(const std::string&, const std::string&, const std::string&,
+                             std::string&) override {
+    return LibraryResult::LibraryMissing;
+  }
+  Picture Make(Picture::Kind kind, const std::string& origin) {
+    log.push_back("load " + origin);
+    Picture picture;
+    picture.kind = kind;
+    picture.origin = origin;
+    return picture;
+  }
+  Picture LoadBitmapPicture(const std::string& lib, const std::string& name) override {
+    return Make(Picture::Kind::Bitmap, lib + "," + name);
+  }
+  Picture LoadCursorPicture(const std::string& lib, const std::string& name) override {
+    return Make(Picture::Kind::Cursor, lib + "," + name);
+  }
+  Picture ExtractIconPicture(const std::string& lib, int index) override {
+    return Make(Picture::Kind::Icon, lib + "," + std::to_string(index));
+  }
+  LibraryResult CallEntry(const std::string&, const std::string&, std::int32_t&) override {
+    return LibraryResult::LibraryMissing;
+  }
+  Log& log;
+};
+
+struct FakeSystem : SystemInfo {
+  bool WindowsDirectory(std::string& out) override {
+    out = "C:\\WINDOWS";
+    return true;
+  }
+  bool SystemDirectory(std::string& out) override {
+    out = "C:\\WINDOWS\\SYSTEM";
+    return true;
+  }
+  bool TempPath(std::string& out) override {
+    out = "C:\\WINDOWS\\TEMP\\";
+    return true;
+  }
+};
+
+constexpr const char* kProgramDir = "C:\\Program Files\\Volnerix\\";
+
+// A machine with both libraries in the program folder.
+struct FakeMachine {
+  FakeMachine() {
+    files.existing = {std::string(kProgramDir) + "vlximg.dll",
+                      std::string(kProgramDir) + "vxeject.dll"};
+    platform.files = &files;
+    platform.system = &system;
+    platform.library = &library;
+    platform.dialogs = &dialogs;
+    platform.desktop = &desktop;
+  }
+  Log log;
+  FakeDesktop desktop{log};
+  FakeDialogs dialogs{log};
+  FakeFiles files;
+  FakeLibrary library{log};
+  FakeSystem system;
+  Platform platform;
+};
+
+}  // namespace vlx::testing
