@@ -1,5 +1,6 @@
 #include "app/cycles.h"
 
+#include "app/image_library.h"
 #include "app/page_steps.h"
 #include "platform/desktop.h"
 #include "store/folders.h"
@@ -39,8 +40,7 @@ void SetAutoClearCaption(Context& ctx) {
 
 void DrawColourCursor(Context& ctx) {
   IfPresent<ui::Image>(ctx, "ImgCursorLoad", [&](ui::Image& image) {
-    Picture cursor =
-        ctx.platform.library->LoadCursorPicture(ctx.ProgramFile("vlximg.dll"), "SELECTCOLOR");
+    Picture cursor = LoadLibraryCursor(*ctx.platform.library, ctx.programDir, "SELECTCOLOR");
     if (!cursor.Empty()) image.Draw(std::move(cursor), 14, 10);
   });
 }

@@ -1,5 +1,6 @@
 #include "app/page_switch.h"
 
+#include "app/image_library.h"
 #include "app/page_steps.h"
 #include "ui/form.h"
 
@@ -7,19 +8,15 @@ namespace vlx {
 
 namespace {
 
-constexpr const char* kImageLibrary = "vlximg.dll";
-
 void ShowLibraryIcon(Context& ctx, const char* imageName, int index) {
   if (auto* image = dynamic_cast<ui::Image*>(ctx.frmMain.Find(imageName))) {
-    image->SetPicture(
-        ctx.platform.library->ExtractIconPicture(ctx.ProgramFile(kImageLibrary), index));
+    image->SetPicture(LoadLibraryIcon(*ctx.platform.library, ctx.programDir, index));
   }
 }
 
 void ShowLibraryBitmap(Context& ctx, const char* imageName, const char* bitmap) {
   if (auto* image = dynamic_cast<ui::Image*>(ctx.frmMain.Find(imageName))) {
-    image->SetPicture(
-        ctx.platform.library->LoadBitmapPicture(ctx.ProgramFile(kImageLibrary), bitmap));
+    image->SetPicture(LoadLibraryBitmap(*ctx.platform.library, ctx.programDir, bitmap));
   }
 }
 

@@ -59,6 +59,8 @@ struct FakeFiles : Files {
   bool SetAttributes(const std::string&, std::uint32_t) override { return false; }
   bool Exists(const std::string& path) override { return existing.count(path) > 0; }
   bool WriteWholeFile(const std::string&, std::string_view) override { return false; }
+  bool MakeDirectory(const std::string&) override { return false; }
+  bool RemoveEmptyDirectory(const std::string&) override { return false; }
   std::set<std::string> existing;
 };
 
