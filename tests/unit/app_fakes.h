@@ -8,7 +8,7 @@
 #include "app/context.h"
 #include "platform/platform.h"
 
-namespace vlx::testing {
+namespace vlx::apptest {
 
 using Log = std::vector<std::string>;
 
@@ -130,4 +130,4 @@ struct FakeMachine {
   Platform platform;
 };
 
-}  // namespace vlx::testing
+}  // namespace vlx::apptest

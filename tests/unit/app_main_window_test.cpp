@@ -16,8 +16,8 @@
 namespace vlx {
 namespace {
 
-using testing::FakeMachine;
-using testing::Log;
+using apptest::FakeMachine;
+using apptest::Log;
 
 const std::string kBroadcast = "broadcast 26 0 0";  // WM_WININICHANGE, 0, 0
 
@@ -54,7 +54,7 @@ class MainWindowTest : public ::testing::Test {
   }
 
   FakeMachine machine;
-  Context ctx{machine.platform, testing::kProgramDir};
+  Context ctx{machine.platform, apptest::kProgramDir};
 };
 
 TEST_F(MainWindowTest, SequencesRunInTheirFixedOrders) {
@@ -177,8 +177,8 @@ TEST(LibraryChecks, BothMissingVlximgFirstThenTheOtherThenTheEnd) {
   for (const auto& c : cases) {
     FakeMachine machine;
     machine.files.existing.clear();
-    for (const auto& file : c.present) machine.files.existing.insert(testing::kProgramDir + file);
-    Context ctx{machine.platform, testing::kProgramDir};
+    for (const auto& file : c.present) machine.files.existing.insert(apptest::kProgramDir + file);
+    Context ctx{machine.platform, apptest::kProgramDir};
     ASSERT_TRUE(StartProgram(ctx));
     ctx.loadAll.push_back({"loaded", [&](Context&) { machine.log.push_back("loaded"); }});
     machine.log.clear();
@@ -197,7 +197,7 @@ TEST(LibraryChecks, BothMissingVlximgFirstThenTheOtherThenTheEnd) {
 TEST(SingleInstance, SecondCopySendsTheInstanceMessageAndBuildsNothing) {
   FakeMachine machine;
   machine.desktop.anotherCopy = true;
-  Context ctx{machine.platform, testing::kProgramDir};
+  Context ctx{machine.platform, apptest::kProgramDir};
   EXPECT_FALSE(StartProgram(ctx));
   EXPECT_EQ(machine.log, (Log{"mutex VolnerixByKorvaneSoftware",
                               "register VolnerixByKorvaneSoftware", "broadcast 49443 0 0"}));
@@ -205,7 +205,7 @@ TEST(SingleInstance, SecondCopySendsTheInstanceMessageAndBuildsNothing) {
 
   // The running copy restores itself on that message and on no other.
   FakeMachine first;
-  Context running{first.platform, testing::kProgramDir};
+  Context running{first.platform, apptest::kProgramDir};
   ASSERT_TRUE(StartProgram(running));
   first.log.clear();
   EXPECT_FALSE(HandleInstanceMessage(running, 0x1A));
@@ -255,7 +255,7 @@ TEST_F(MainWindowTest, MainFormAsDescribed) {
 TEST_F(MainWindowTest, PageSwitchesRunTheirWorkEachTime) {
   Start();
   auto& tabs = ctx.Get("pgSelectedPage");
-  const std::string library = std::string(testing::kProgramDir) + "vlximg.dll";
+  const std::string library = std::string(apptest::kProgramDir) + "vlximg.dll";
   ui::UserSelect(tabs, 12);  // "О программе..."
   EXPECT_EQ(machine.log, Log{"load " + library + ",BACKGROUND"});
   EXPECT_EQ(ctx.Get<ui::Image>("ImgAbout").GetPicture().origin, library + ",BACKGROUND");
@@ -269,7 +269,7 @@ TEST_F(MainWindowTest, ContextHelpTakesTheNearestNumber) {
   ctx.frmMain.Add({.kind = ui::Kind::Label, .name = "lbPlain", .parent = "TabSheet13"});
   EXPECT_EQ(ShowContextHelp(ctx, ctx.Get("lbPlain"), 10, 20), 75);
   EXPECT_EQ(ShowContextHelp(ctx, ctx.Get("btnSave"), 30, 40), 0);
-  EXPECT_EQ(machine.log, Log{"help " + std::string(testing::kProgramDir) + "volnrx.hlp 75 10,20"});
+  EXPECT_EQ(machine.log, Log{"help " + std::string(apptest::kProgramDir) + "volnrx.hlp 75 10,20"});
 }
 
 TEST(HelpButton, RectangleLeftOfMinimiseAndItsMouseRules) {
@@ -320,7 +320,7 @@ TEST_F(MainWindowTest, LoadAllStepsOfThisWindowOnPageControls) {
       "(При загрузке компьютера будет автоматически\rочищаться каталог C:\\WINDOWS\\TEMP\\ )");
   const auto& canvas = ctx.Get<ui::Image>("ImgCursorLoad").Canvas();
   ASSERT_EQ(canvas.size(), 1u);
-  EXPECT_EQ(canvas[0].picture.origin, std::string(testing::kProgramDir) + "vlximg.dll,SELECTCOLOR");
+  EXPECT_EQ(canvas[0].picture.origin, std::string(apptest::kProgramDir) + "vlximg.dll,SELECTCOLOR");
   EXPECT_EQ(canvas[0].x, 14);
   EXPECT_EQ(canvas[0].y, 10);
   EXPECT_EQ(ctx.Get("lbCopyStatus").Text(), "Здесь будет отображен результат !");
