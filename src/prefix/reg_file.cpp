@@ -451,6 +451,7 @@ void RegFile::Parse(const std::string& fileName) {
     pos = end + 1;
   }
   closeSection(text.size());
+  modified_ = false;  // sorting what was read is no change to write
 }
 
 RegKeyNode* RegFile::FindSubkey(const RegKeyNode& key, std::u16string_view name) {
@@ -562,23 +563,24 @@ std::string RegFile::Serialize() const {
 }
 
 void RegFile::Write(const PieceWriter& write) const {
-  // Remembers the last two characters written, to put one blank line between sections.
+  // Remembers the last characters written, to put one blank line between sections.
   struct Output {
     const PieceWriter& write;
-    char tail[2] = {0, 0};
-    bool any = false;
+    std::string tail;  // the last three characters
     void operator()(std::string_view piece) {
       if (piece.empty()) return;
       write(piece);
-      any = true;
-      tail[0] = piece.size() >= 2 ? piece[piece.size() - 2] : tail[1];
-      tail[1] = piece.back();
+      tail += piece.substr(piece.size() > 3 ? piece.size() - 3 : 0);
+      if (tail.size() > 3) tail.erase(0, tail.size() - 3);
+    }
+    bool EndsWith(std::string_view end) const {
+      return tail.size() >= end.size() && tail.compare(tail.size() - end.size(), end.size(), end) == 0;
     }
     void BlankLine() {
-      if (!any || (tail[0] == '\n' && tail[1] == '\n')) return;
-      (*this)(tail[1] == '\n' ? "\n" : "\n\n");
+      if (tail.empty() || EndsWith("\n\n") || EndsWith("\n\r\n")) return;
+      (*this)(EndsWith("\n") ? "\n" : "\n\n");
     }
-  } out{write};
+  } out{write, {}};
   out(prologue_);
   const Stamp stamp = Now();
   std::string header;
