@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <string>
 
@@ -18,12 +17,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using vlx::testing::TempDir;
+using vlx::testing::ReadHostFile;
 using vlx::testing::WriteHostFile;
-
-std::string ReadHostFile(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 const std::string kSystem =
     "WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\Machine\n\n#arch=win64\n\n"
