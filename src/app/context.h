@@ -6,6 +6,7 @@
 
 #include "app/step.h"
 #include "platform/platform.h"
+#include "tools/uninstall.h"
 #include "ui/form.h"
 
 namespace vlx {
@@ -39,6 +40,7 @@ class Context {
   ui::Form frmMain{"frmMain"};      // TfrmMain
   ui::Form frmChange{"frmChange"};  // TfrmChange
   ProgramState state;
+  UninstallState uninstall;  // the uninstall page's entry names and dialog mode
   // The load-all and apply-all sequences (LoadAllSteps and ApplyAllSteps unless replaced).
   Sequence loadAll;
   Sequence applyAll;

@@ -6,6 +6,7 @@
 #include "app/page_switch.h"
 #include "platform/desktop.h"
 #include "platform/dialogs.h"
+#include "tools/tool_pages.h"
 
 namespace vlx {
 
@@ -41,6 +42,7 @@ bool StartProgram(Context& ctx) {
   ctx.state.helpFile = ctx.ProgramFile("volnrx.hlp");
   BuildForms(ctx);
   BindMainWindow(ctx);
+  BindToolPages(ctx);
   FormCreate(ctx);
   return true;
 }

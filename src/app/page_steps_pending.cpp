@@ -30,9 +30,6 @@ void ApplyTempAutoClear(Context&) {}
 void ApplyDesktopColour(Context&) {}
 void RefreshShellIcons(Context&) {}
 
-void LoadUninstallList(Context&) {}
-void LoadProcessList(Context&) {}
-void LoadWindowList(Context&) {}
 void ShowSystemInfo(Context&) {}
 
 }  // namespace vlx
