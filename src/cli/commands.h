@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/script.h"
 #include "prefix/prefix_machine.h"
 
 namespace vlx::cli {
@@ -12,6 +13,12 @@ namespace vlx::cli {
 int RunInit(const std::vector<std::string>& args);
 // volnrx-cli --prefix DIR reg query|add|delete ...: the Windows reg tool's forms and output.
 int RunReg(prefix::PrefixMachine& machine, const std::vector<std::string>& args);
+
+// volnrx-cli --prefix DIR [--program-dir DIR] [COMMAND ...] | -f SCRIPT: the program started
+// over the image, then the commands. 0 when they all ran or the program ended itself; 2 after a
+// script error, which names the line.
+int RunProgram(prefix::PrefixMachine& machine, const std::string& programDir,
+               const std::vector<ScriptCommand>& commands);
 
 // Writes CP1251 text to stdout as UTF-8.
 void Print(const std::string& cp1251Text);

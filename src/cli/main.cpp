@@ -5,7 +5,11 @@
 #include <string>
 #include <vector>
 
+#include <fstream>
+#include <sstream>
+
 #include "cli/commands.h"
+#include "prefix/prefix_library.h"
 #include "text/cp1251.h"
 
 namespace vlx::cli {
@@ -19,33 +23,69 @@ constexpr const char* kUsage =
     "usage: volnrx-cli init DIR\n"
     "       volnrx-cli --prefix DIR reg query KEY [/v NAME | /ve] [/s]\n"
     "       volnrx-cli --prefix DIR reg add KEY [/v NAME | /ve] [/t TYPE] [/d DATA] [/f]\n"
-    "       volnrx-cli --prefix DIR reg delete KEY [/v NAME | /ve | /va] [/f]";
+    "       volnrx-cli --prefix DIR reg delete KEY [/v NAME | /ve | /va] [/f]\n"
+    "       volnrx-cli --prefix DIR [--program-dir WINDIR] [COMMAND ...]\n"
+    "       volnrx-cli --prefix DIR [--program-dir WINDIR] -f SCRIPT\n"
+    "  commands: page N | click NAME | check NAME on|off | item NAME I on|off | select NAME I\n"
+    "            type NAME TEXT | key NAME enter|escape | set NAME N | menu NAME\n"
+    "            apply | ok | cancel | answer yes|no|cancel|ok | pick-file PATH\n"
+    "            pick-folder PATH | pick-colour 0xBBGGRR | pick-icon FILE,INDEX\n"
+    "            cancel-dialog | dump [NAME] | show";
+
+// The script's text, converted to code page 1251 like the arguments.
+std::string ReadScript(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read the script " + path);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return Utf8ToCp1251(text.str());
+}
 
 int Run(std::vector<std::string> args) {
   std::string prefixDir;
-  if (args.size() >= 2 && args[0] == "--prefix") {
-    prefixDir = args[1];
+  std::string programDir = prefix::kImageProgramFolder;
+  std::string scriptPath;
+  bool haveScript = false;
+  while (args.size() >= 2 && (args[0] == "--prefix" || args[0] == "--program-dir" ||
+                              args[0] == "-f")) {
+    if (args[0] == "--prefix") prefixDir = args[1];
+    if (args[0] == "--program-dir") {
+      programDir = args[1];
+      if (programDir.empty() || programDir.back() != '\\') programDir += '\\';
+    }
+    if (args[0] == "-f") {
+      scriptPath = args[1];
+      haveScript = true;
+    }
     args.erase(args.begin(), args.begin() + 2);
   }
-  if (args.empty()) {
+  if (args.empty() && prefixDir.empty()) {
     std::cerr << kUsage << '\n';
     return 2;
   }
-  const std::string command = args[0];
-  args.erase(args.begin());
-  if (command == "init") return RunInit(args);
+  const std::string command = args.empty() ? std::string() : args[0];
+  if (command == "init") return RunInit({args.begin() + 1, args.end()});
   if (prefixDir.empty()) {
     std::cerr << "volnrx-cli: --prefix DIR is required for '" << command << "'\n" << kUsage << '\n';
     return 2;
   }
-  prefix::PrefixMachine machine(prefixDir);
-  int status = 2;
-  if (command == "reg") {
-    status = RunReg(machine, args);
-  } else {
-    std::cerr << "volnrx-cli: unknown command '" << command << "'\n" << kUsage << '\n';
-    return 2;
+  if (command != "reg") {
+    std::vector<ScriptCommand> commands;
+    try {
+      commands = haveScript ? ParseScript(ReadScript(scriptPath)) : ParseArguments(args);
+      if (haveScript && !args.empty()) throw ScriptError(0, "commands and -f SCRIPT together");
+    } catch (const ScriptError& error) {
+      PrintError("volnrx-cli: line " + std::to_string(error.line) + ": " + error.reason);
+      return 2;
+    }
+    prefix::PrefixMachine machine(prefixDir);
+    const int status = RunProgram(machine, programDir, commands);
+    machine.Flush();
+    return status;
   }
+  args.erase(args.begin());
+  prefix::PrefixMachine machine(prefixDir);
+  const int status = RunReg(machine, args);
   machine.Flush();
   return status;
 }

@@ -4,6 +4,8 @@
 
 #include "prefix/path_mapper.h"
 #include "prefix/prefix_clock.h"
+#include "prefix/prefix_desktop.h"
+#include "prefix/prefix_dialogs.h"
 #include "prefix/prefix_error.h"
 #include "prefix/prefix_file_ops.h"
 #include "prefix/prefix_files.h"
@@ -44,7 +46,9 @@ struct PrefixMachine::Impl {
         windows(session, journal),
         shellFiles(registry, files, journal),
         library([this](const std::string& path) { return paths.ToHost(path); },
-                [this] { return LibrarySearchFolders(); }, registry, journal) {
+                [this] { return LibrarySearchFolders(); }, registry, journal),
+        dialogs(journal),
+        desktop(root, journal) {
     platform.registry = &registry;
     platform.files = &files;
     platform.system = &system;
@@ -57,6 +61,8 @@ struct PrefixMachine::Impl {
     platform.library = &library;
     platform.processes = &processes;
     platform.windows = &windows;
+    platform.dialogs = &dialogs;
+    platform.desktop = &desktop;
   }
 
   // The program folder without its trailing backslash.
@@ -91,6 +97,8 @@ struct PrefixMachine::Impl {
   PrefixTopWindows windows;
   PrefixShellFiles shellFiles;
   PrefixLibrary library;
+  PrefixDialogs dialogs;
+  PrefixDesktop desktop;
   Platform platform;
 };
 
@@ -102,6 +110,7 @@ PrefixMachine::~PrefixMachine() = default;
 const std::filesystem::path& PrefixMachine::Root() const { return impl_->root; }
 Platform& PrefixMachine::platform() { return impl_->platform; }
 Journal& PrefixMachine::journal() { return impl_->journal; }
+PrefixDialogs& PrefixMachine::dialogs() { return impl_->dialogs; }
 void PrefixMachine::Flush() { impl_->registry.Save(); }
 
 }  // namespace vlx::prefix

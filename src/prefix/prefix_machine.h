@@ -5,6 +5,7 @@
 
 #include "platform/platform.h"
 #include "prefix/journal.h"
+#include "prefix/prefix_dialogs.h"
 
 namespace vlx::prefix {
 
@@ -19,6 +20,8 @@ class PrefixMachine {
   const std::filesystem::path& Root() const;
   Platform& platform();
   Journal& journal();
+  // The message boxes and pickers, answered from queues.
+  PrefixDialogs& dialogs();
   // Saves what changed (registry files) atomically.
   void Flush();
 

@@ -1,0 +1,29 @@
+// volnrx-cli's program commands: parsed from a script (one per line) or from the command line.
+#pragma once
+#include <string>
+#include <vector>
+
+namespace vlx::cli {
+
+struct ScriptCommand {
+  int line = 0;                   // script line, or position on the command line (from 1)
+  std::string verb;
+  std::vector<std::string> args;  // words; a text argument keeps its blanks
+};
+
+// One command per line; blank lines and lines starting with '#' are skipped. `type NAME TEXT`
+// takes the rest of the line after one blank as TEXT (possibly empty); so do the paths of
+// `pick-file`, `pick-folder` and `pick-icon`.
+std::vector<ScriptCommand> ParseScript(const std::string& text);
+// The same commands given as separate arguments; each takes as many words as it needs.
+// Raises ScriptError for an unknown command or a missing argument.
+std::vector<ScriptCommand> ParseArguments(const std::vector<std::string>& args);
+
+class ScriptError {
+ public:
+  ScriptError(int line, std::string reason) : line(line), reason(std::move(reason)) {}
+  int line;
+  std::string reason;
+};
+
+}  // namespace vlx::cli
