@@ -11,6 +11,7 @@ namespace vlx::prefix {
 namespace {
 
 constexpr std::size_t kMaxResources = 65536;    // far more than any real library holds
+constexpr std::size_t kMaxDirectoryEntries = 1u << 20;  // all levels together, shared or not
 constexpr std::size_t kMaxExports = 65536;
 constexpr std::size_t kMaxExportNameLength = 4096;
 constexpr std::uint32_t kSubdirectoryFlag = 0x80000000u;
@@ -147,6 +148,8 @@ class Parser {
                                 in_.U16(at + 14, "a resource directory");
     const std::uint64_t entries = Map(resourceRva_ + static_cast<std::uint64_t>(offsetInResources) + 16,
                                       8ull * count, "a resource directory's entries");
+    visited_ += count;
+    if (visited_ > kMaxDirectoryEntries) in_.Fail("too many resource directory entries");
     std::vector<Entry> out;
     out.reserve(count);
     for (std::uint32_t i = 0; i < count; ++i) {
@@ -229,6 +232,7 @@ class Parser {
   std::vector<Section> sections_;
   std::uint32_t resourceRva_ = 0, resourceSize_ = 0;
   std::uint32_t exportRva_ = 0, exportSize_ = 0;
+  std::size_t visited_ = 0;
 };
 
 }  // namespace

@@ -185,6 +185,21 @@ TEST(PeImage, DamagedFilesGiveAClearError) {
       {"data outside its section", [&](std::string& b) { Put32(b, l.firstDataEntry, 0x7FFFFFF0u); }},
       {"data size past the section", [&](std::string& b) { Put32(b, l.firstDataEntry + 4, 0xFFFFFFF0u); }},
       {"file truncated in the resource data", [](std::string& b) { b.resize(b.size() - 1000); }},
+      {"directories that multiply to billions of entries", [&](std::string& b) {
+         // Root with n entries all leading to X, X with n entries all leading to an empty D.
+         const std::uint32_t n = 40000, x = 16 + 8 * n, d = x + 16 + 8 * n;
+         auto directory = [&](std::uint32_t at, std::uint16_t count, std::uint32_t target) {
+           std::memset(b.data() + l.root + at, 0, 16);
+           Put16(b, l.root + at + 14, count);
+           for (std::uint32_t i = 0; i < count; ++i) {
+             Put32(b, l.root + at + 16 + 8 * i, i + 1);
+             Put32(b, l.root + at + 20 + 8 * i, 0x80000000u | target);
+           }
+         };
+         directory(0, n, x);
+         directory(x, n, d);
+         directory(d, 0, 0);
+       }},
   };
   for (const auto& fault : faults) {
     std::string bytes = intact;
