@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <fstream>
@@ -113,7 +114,8 @@ class LibraryTest : public ::testing::Test {
  protected:
   LibraryTest()
       : root_(fs::path(::testing::TempDir()) /
-              ("library-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()))),
+              ("library-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
+               "-" + std::to_string(::getpid()))),
         paths_((fs::remove_all(root_), fs::create_directories(root_ / "drive_c/windows/system"), root_)),
         files_(paths_),
         library_([this](const std::string& p) { return paths_.ToHost(p); },
@@ -267,7 +269,7 @@ TEST_F(LibraryTest, EntryPointsTheLibraryLacksAreReportedApart) {
 }
 
 TEST(MachineImageLibraries, FreshImageCarriesBothLibrariesInTheProgramFolder) {
-  const fs::path root = fs::path(::testing::TempDir()) / "library-image";
+  const fs::path root = fs::path(::testing::TempDir()) / ("library-image-" + std::to_string(::getpid()));
   fs::remove_all(root);
   CreateMachineImage(root);
   for (const char* name : {"vlximg.dll", "vxeject.dll"}) {
