@@ -105,8 +105,9 @@ void ShowControl(const ui::Control& control, int depth, std::vector<std::string>
   const std::string grey = control.Enabled() ? "" : " (disabled)";
   std::string caption;  // for a person: line breaks read as blanks
   for (char c : control.Text()) {
-    if (c == '\n' && !caption.empty() && caption.back() == ' ') continue;
-    caption += (c == '\r' || c == '\n') ? ' ' : c;
+    const bool breaks = c == '\r' || c == '\n';
+    if (breaks && !caption.empty() && caption.back() == ' ') continue;
+    caption += breaks ? ' ' : c;
   }
   auto line = [&](const std::string& text) { out.push_back(indent + text + grey); };
   switch (control.kind()) {
@@ -119,7 +120,7 @@ void ShowControl(const ui::Control& control, int depth, std::vector<std::string>
            caption);
       break;
     case ui::Kind::GroupBox:
-      line(caption + ":");
+      line(!caption.empty() && caption.back() == ':' ? caption : caption + ":");
       break;
     case ui::Kind::Label:
       if (!caption.empty()) line(caption);

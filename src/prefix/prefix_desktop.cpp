@@ -2,11 +2,11 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
-#include <functional>
 #include <system_error>
 
 #include "prefix/prefix_error.h"
@@ -25,6 +25,15 @@ constexpr std::uint32_t kFirstRegisteredMessage = 0xC000;
 
 }  // namespace
 
+std::filesystem::path InstanceLockPath(const std::filesystem::path& image,
+                                       const std::string& name) {
+  struct stat info {};
+  if (::stat(image.c_str(), &info) != 0) throw PrefixError("cannot read " + image.string());
+  return std::filesystem::temp_directory_path() /
+         ("volnrx-" + std::to_string(info.st_dev) + "-" + std::to_string(info.st_ino) + "-" +
+          name + ".lock");
+}
+
 PrefixDesktop::PrefixDesktop(std::filesystem::path image, Journal& journal)
     : journal_(journal) {
   std::error_code ec;
@@ -38,10 +47,7 @@ PrefixDesktop::~PrefixDesktop() {
 
 bool PrefixDesktop::CreateInstanceMutex(const std::string& name) {
   if (mutexes_.count(name)) return false;  // this process already holds it
-  const std::size_t key = std::hash<std::string>{}(image_.string() + '\n' + name);
-  char file[64];
-  std::snprintf(file, sizeof file, "volnrx-%016zx.lock", key);
-  const std::filesystem::path lock = std::filesystem::temp_directory_path() / file;
+  const std::filesystem::path lock = InstanceLockPath(image_, name);
   const int fd = ::open(lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
   if (fd < 0) throw PrefixError("cannot open the instance lock " + lock.string());
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {

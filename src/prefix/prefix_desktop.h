@@ -1,5 +1,6 @@
-// Desktop offline: the instance mutex is a lock held on a file beside the other copies' (one
-// per machine image), broadcasts and window requests go to the journal.
+// Desktop offline: the instance mutex is a lock on a file named after the machine image (as
+// Wine names its server after the prefix folder), so copies running on one image see each
+// other; broadcasts, window requests and help popups go to the journal.
 #pragma once
 #include <cstdint>
 #include <filesystem>
@@ -10,6 +11,9 @@
 #include "prefix/journal.h"
 
 namespace vlx::prefix {
+
+// The temporary folder's "volnrx-DEV-INODE-NAME.lock": DEV and INODE those of the image folder.
+std::filesystem::path InstanceLockPath(const std::filesystem::path& image, const std::string& name);
 
 class PrefixDesktop : public Desktop {
  public:

@@ -16,7 +16,7 @@ namespace vlx::prefix {
 struct DialogAnswer {
   enum class Kind { File, Folder, Colour, Icon, Cancel };
   Kind kind = Kind::Cancel;
-  std::string path;          // file, folder, icon file
+  std::string path{};        // file, folder, icon file
   std::uint32_t colour = 0;  // 0x00BBGGRR
   int index = 0;             // icon index
 };

@@ -1,0 +1,115 @@
+#!/usr/bin/env bash
+# volnrx-cli over fresh machine images: the main window's pages, the About page, the buttons,
+# the library checks, the single-instance guard and script errors.
+set -uo pipefail
+cli=${1:?usage: main-window-test.sh PATH-TO-volnrx-cli}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+expect_eq() {  # what, expected, actual
+  if [ "$2" != "$3" ]; then
+    fail "$1"
+    diff <(printf '%s\n' "$2") <(printf '%s\n' "$3") | head -20
+  fi
+}
+fresh() { rm -rf "$work/img"; "$cli" init "$work/img" >/dev/null || { echo "init failed"; exit 1; }; }
+run() { "$cli" --prefix "$work/img" "$@"; }
+
+# The seventeen tabs in order, "Общие" shown first.
+fresh
+out=$(run dump pgSelectedPage); rc=$?
+expect_eq "dump exit status" 0 "$rc"
+expect_eq "tab captions" "pgSelectedPage.enabled=1
+pgSelectedPage.visible=1
+pgSelectedPage.itemIndex=8
+pgSelectedPage.items=17
+pgSelectedPage.item[0]=Установка/Удаление
+pgSelectedPage.item[1]=Процесс
+pgSelectedPage.item[2]=\"Экран смерти\"
+pgSelectedPage.item[3]=Меню \"Пуск\"
+pgSelectedPage.item[4]=Рабочий стол
+pgSelectedPage.item[5]=Панель управления
+pgSelectedPage.item[6]=Пользователь
+pgSelectedPage.item[7]=Ремонт
+pgSelectedPage.item[8]=Общие
+pgSelectedPage.item[9]=Проводник
+pgSelectedPage.item[10]=Internet Explorer
+pgSelectedPage.item[11]=Сервис
+pgSelectedPage.item[12]=О программе...
+pgSelectedPage.item[13]=File Killer
+pgSelectedPage.item[14]=Цвет
+pgSelectedPage.item[15]=Информация
+pgSelectedPage.item[16]=Значки
+pgSelectedPage.color=0x8000000F
+pgSelectedPage.selected=Общие" "$out"
+
+# The About page from a script: its texts, and its picture from the image library on switching.
+cat > "$work/about.txt" <<'SCRIPT'
+# About page
+page 13
+dump ImgAbout
+dump lbCaptionProgramm
+dump lbDescriptionProgramm
+dump lbFullDescriptionProgramm
+SCRIPT
+out=$(run -f "$work/about.txt" | grep -E '\.(text|picture)=')
+expect_eq "About page" 'ImgAbout.picture=C:\Program Files\Volnerix\vlximg.dll,BACKGROUND
+lbCaptionProgramm.text=Volnerix v1.2
+lbDescriptionProgramm.text="Тонкая" настройка системы...
+lbFullDescriptionProgramm.text=С помощью "Volnerix" Вы \r\nсможете настроить систему, ограничить \r\nили включить некоторые функции, \r\nвосстановить поврежденные элементы, \r\nузнать системную информацию. Кроме \r\nэтого, "Volnerix" позволяет \r\nвыгрузить "зависший" процесс или окно, \r\nудалить или заменить используемый \r\nсистемой, другим приложением файл.' "$out"
+copyright=$(run dump lbCopiryght | grep '\.text=')
+[ -n "${copyright#lbCopiryght.text=}" ] || fail "the rights notice is empty"
+
+# Cancel writes nothing: the image's files keep their bytes and times.
+fresh
+before=$(cd "$work/img" && find . -type f -exec md5sum {} + | sort; find . -newer system.reg | sort)
+out=$(run cancel dump btnSave); rc=$?
+expect_eq "cancel: exit status" 0 "$rc"
+expect_eq "cancel: nothing runs after the window closed" "" "$out"
+after=$(cd "$work/img" && find . -type f -exec md5sum {} + | sort; find . -newer system.reg | sort)
+expect_eq "cancel wrote nothing" "$before" "$after"
+
+# Two presses of Apply: two broadcasts, one after each whole apply; OK: one more, then the end.
+out=$(run apply apply ok dump btnSave); rc=$?
+expect_eq "apply twice: exit status" 0 "$rc"
+expect_eq "apply twice, then OK" "journal: SendMessage HWND_BROADCAST WM_WININICHANGE 0 0
+journal: SendMessage HWND_BROADCAST WM_WININICHANGE 0 0
+journal: SendMessage HWND_BROADCAST WM_WININICHANGE 0 0" "$out"
+
+# Both libraries missing: the vlximg.dll message first, then the other, then the end.
+out=$(run --program-dir 'C:\Elsewhere' dump btnSave 2>&1); rc=$?
+expect_eq "libraries missing: exit status" 0 "$rc"
+expect_eq "libraries missing" 'message: Volnerix | Файл "vlximg.dll" не найден в каталоге с программой !\r\rРабота программы будет прервана без согласия пользователя.\rДля устранения неполадки переустановите "Volnerix"\rили достаньте из дистрибутива файл "vlximg.dll" и поместите в\rкаталог с программой. | OK | information
+message: Volnerix | Файл "vxeject.dll" не найден в каталоге с программой !\r\rРабота программы будет прервана без согласия пользователя.\rДля устранения неполадки переустановите "Volnerix"\rили достаньте из дистрибутива файл "vxeject.dll" и поместите в\rкаталог с программой. | OK | information' "$out"
+
+# One library missing from the image's program folder.
+rm -f "$work/img/drive_c/Program Files/Volnerix/vxeject.dll"
+out=$(run dump btnSave 2>&1 | cut -d'|' -f2)
+expect_eq "vxeject.dll missing" ' Файл "vxeject.dll" не найден в каталоге с программой !\r\rРабота программы будет прервана без согласия пользователя.\rДля устранения неполадки переустановите "Volnerix"\rили достаньте из дистрибутива файл "vxeject.dll" и поместите в\rкаталог с программой. ' "$out"
+
+# Script errors: the line and the reason, exit status 2; the lines before it have run.
+fresh
+printf 'page 13\n\n# nothing here\nclick btnNothing\napply\n' > "$work/bad.txt"
+out=$(run -f "$work/bad.txt" 2>&1); rc=$?
+expect_eq "unknown control: exit status" 2 "$rc"
+expect_eq "unknown control" "volnrx-cli: line 4: no control named btnNothing" "$out"
+out=$(run frobnicate 2>&1); rc=$?
+expect_eq "unknown command: exit status" 2 "$rc"
+case $out in *"unknown command 'frobnicate'"*) ;; *) fail "unknown command: $out" ;; esac
+out=$(run page 18 2>&1); rc=$?
+expect_eq "page out of range: exit status" 2 "$rc"
+out=$(run check btnSave on 2>&1); rc=$?
+expect_eq "check on a button: exit status" 2 "$rc"
+
+# A second copy on the same image tells the first and ends at once with 0. The first copy's
+# instance mutex is the lock on the file named after the image folder.
+lock="${TMPDIR:-/tmp}/volnrx-$(stat -c '%d-%i' "$work/img")-VolnerixByKorvaneSoftware.lock"
+out=$(flock -n "$lock" "$cli" --prefix "$work/img" apply dump btnSave 2>&1); rc=$?
+expect_eq "second copy: exit status" 0 "$rc"
+expect_eq "second copy" "journal: SendMessage HWND_BROADCAST VolnerixByKorvaneSoftware 0 0" "$out"
+out=$(run dump btnSave | head -1)
+expect_eq "after the first copy ended" "btnSave.enabled=1" "$out"
+
+if [ "$failures" -ne 0 ]; then echo "$failures failure(s)"; exit 1; fi
+echo "all passed"

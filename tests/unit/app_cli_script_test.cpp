@@ -1,0 +1,104 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "cli/script.h"
+#include "prefix/prefix_desktop.h"
+#include "prefix/prefix_dialogs.h"
+
+namespace vlx {
+namespace {
+
+using cli::ParseArguments;
+using cli::ParseScript;
+using cli::ScriptError;
+
+TEST(CliScript, LinesCommentsAndTextArguments) {
+  const auto commands = ParseScript(
+      "# set up\n\npage 13\r\ntype edtX  two  blanks \ntype edtX \ndump\npick-file C:\\My Files\\a.exe\n"
+      "item clb 2 on");
+  ASSERT_EQ(commands.size(), 6u);
+  EXPECT_EQ(commands[0].line, 3);
+  EXPECT_EQ(commands[0].args, (std::vector<std::string>{"13"}));
+  EXPECT_EQ(commands[1].args, (std::vector<std::string>{"edtX", " two  blanks "}))
+      << "the text is the rest of the line after one blank";
+  EXPECT_EQ(commands[2].args, (std::vector<std::string>{"edtX", ""}));
+  EXPECT_TRUE(commands[3].args.empty());
+  EXPECT_EQ(commands[4].args, (std::vector<std::string>{"C:\\My Files\\a.exe"}));
+  EXPECT_EQ(commands[5].line, 8);
+
+  struct Bad {
+    const char* script;
+    int line;
+  } bad[] = {{"page 1\nfly away\n", 2}, {"click\n", 1}, {"apply now\n", 1},
+             {"\n\nitem clb 1\n", 3}, {"pick-folder\n", 1}};
+  for (const auto& b : bad) {
+    try {
+      ParseScript(b.script);
+      ADD_FAILURE() << b.script;
+    } catch (const ScriptError& error) {
+      EXPECT_EQ(error.line, b.line) << b.script;
+    }
+  }
+}
+
+TEST(CliScript, ArgumentsTakeTheWordsEachCommandNeeds) {
+  const auto commands =
+      ParseArguments({"page", "13", "dump", "apply", "dump", "ImgAbout", "type", "edt", "a b"});
+  ASSERT_EQ(commands.size(), 5u);
+  EXPECT_TRUE(commands[1].args.empty()) << "dump's name is optional";
+  EXPECT_EQ(commands[3].args, (std::vector<std::string>{"ImgAbout"}));
+  EXPECT_EQ(commands[4].args, (std::vector<std::string>{"edt", "a b"}));
+  EXPECT_THROW(ParseArguments({"select", "lst"}), ScriptError);
+}
+
+TEST(PrefixDialogs, QueuedAnswersDefaultsAndMismatches) {
+  prefix::Journal journal;
+  prefix::PrefixDialogs dialogs(journal);
+  const std::uint32_t question = mb::YesNo | mb::IconQuestion | mb::DefButton2;
+  EXPECT_EQ(dialogs.ShowMessage("Volnerix", "?", question), idanswer::No) << "default button";
+  EXPECT_EQ(dialogs.ShowMessage("Volnerix", "!", mb::Ok), idanswer::Ok);
+  dialogs.QueueAnswer(idanswer::Yes);
+  EXPECT_EQ(dialogs.ShowMessage("Volnerix", "?", question), idanswer::Yes);
+  dialogs.QueueAnswer(idanswer::Yes);
+  EXPECT_EQ(dialogs.ShowMessage("Volnerix", "!", mb::Ok), idanswer::Ok);
+  EXPECT_EQ(dialogs.TakeProblems().size(), 1u) << "Yes queued for a box with OK only";
+
+  std::string path;
+  EXPECT_FALSE(dialogs.PickFile({}, path)) << "nothing queued: cancelled";
+  dialogs.QueueDialog({.kind = prefix::DialogAnswer::Kind::File, .path = "C:\\a.exe"});
+  std::uint32_t colour = 0;
+  EXPECT_FALSE(dialogs.PickColour(colour));
+  EXPECT_EQ(dialogs.TakeProblems().size(), 1u) << "a file answer does not fit a colour dialog";
+  EXPECT_TRUE(dialogs.PickFile({}, path));
+  EXPECT_EQ(path, "C:\\a.exe");
+  dialogs.QueueDialog({.kind = prefix::DialogAnswer::Kind::Cancel});
+  EXPECT_FALSE(dialogs.PickFile({}, path));
+  EXPECT_EQ(journal.Entries(), (std::vector<std::string>{
+                                   "GetOpenFileName cancelled", "ChooseColor cancelled",
+                                   "GetOpenFileName C:\\a.exe", "GetOpenFileName cancelled"}));
+}
+
+TEST(PrefixDesktop, OneInstanceMutexPerImage) {
+  const auto image = std::filesystem::temp_directory_path() / "vlx-desktop-test-image";
+  std::filesystem::create_directories(image);
+  prefix::Journal journal;
+  {
+    prefix::PrefixDesktop first(image, journal);
+    prefix::PrefixDesktop second(image, journal);
+    EXPECT_TRUE(first.CreateInstanceMutex("Test"));
+    EXPECT_FALSE(second.CreateInstanceMutex("Test"));
+    EXPECT_TRUE(second.CreateInstanceMutex("Other"));
+    second.Broadcast(second.RegisterMessage("Test"), 0, 0);
+    second.Broadcast(0x1A, 0, 0);
+  }
+  prefix::PrefixDesktop again(image, journal);
+  EXPECT_TRUE(again.CreateInstanceMutex("Test")) << "released when its holder went";
+  EXPECT_EQ(journal.Entries(), (std::vector<std::string>{
+                                   "SendMessage HWND_BROADCAST Test 0 0",
+                                   "SendMessage HWND_BROADCAST WM_WININICHANGE 0 0"}));
+  std::filesystem::remove_all(image);
+}
+
+}  // namespace
+}  // namespace vlx
