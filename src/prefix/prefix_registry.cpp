@@ -55,8 +55,8 @@ struct PrefixRegistry::Impl {
   std::unordered_map<RegKey, Handle> handles;
   RegKey next = 0x1000;
 
-  // The node a handle or predefined root stands for. `create` makes HKEY_CLASSES_ROOT's key.
-  long Resolve(RegKey key, bool create, Handle& out) {
+  // The node a handle or predefined root stands for.
+  long Resolve(RegKey key, Handle& out) {
     switch (key) {
       case regroot::LocalMachine:
         out = {&system.Get(), &system.Get().Root()};
@@ -65,13 +65,12 @@ struct PrefixRegistry::Impl {
         out = {&user.Get(), &user.Get().Root()};
         return winerr::Success;
       case regroot::ClassesRoot: {
+        // The root always exists; made here, it is written only with something in it.
         RegFile& file = system.Get();
+        const bool modified = file.Modified();
         RegKeyNode* node = &file.Root();
-        for (std::u16string_view name : {u"Software", u"Classes"}) {
-          RegKeyNode* sub = RegFile::FindSubkey(*node, name);
-          if (!sub && !create) return winerr::FileNotFound;
-          node = sub ? sub : &file.AddSubkey(*node, name);
-        }
+        for (std::u16string_view name : {u"Software", u"Classes"}) node = &file.AddSubkey(*node, name);
+        if (!modified) file.ClearModified();
         out = {&file, node};
         return winerr::Success;
       }
@@ -99,7 +98,7 @@ struct PrefixRegistry::Impl {
     if ((parent == regroot::Users || parent == regroot::CurrentConfig ||
          parent == regroot::DynData) && create)
       return winerr::AccessDenied;
-    const long rc = Resolve(parent, create, out);
+    const long rc = Resolve(parent, out);
     if (rc != winerr::Success) return rc;
     for (const auto& name : names) {
       RegKeyNode* sub = RegFile::FindSubkey(*out.node, name);
@@ -151,7 +150,7 @@ long PrefixRegistry::QueryValue(RegKey key, const std::string& name, std::uint32
                                 unsigned char* data, std::uint32_t* size) {
   if (data && !size) return winerr::InvalidParameter;
   Handle handle;
-  const long rc = impl_->Resolve(key, false, handle);
+  const long rc = impl_->Resolve(key, handle);
   if (rc != winerr::Success) return rc;
   const RegValueNode* value = RegFile::FindValue(*handle.node, regtext::ToUnits(name));
   if (!value) return winerr::FileNotFound;
@@ -174,7 +173,7 @@ long PrefixRegistry::SetValue(RegKey key, const std::string& name, std::uint32_t
                               const unsigned char* data, std::uint32_t size) {
   if (!data && size) return winerr::InvalidParameter;
   Handle handle;
-  const long rc = impl_->Resolve(key, true, handle);
+  const long rc = impl_->Resolve(key, handle);
   if (rc != winerr::Success) return rc;
   handle.file->SetValue(*handle.node, regtext::ToUnits(name), type,
                         std::string_view(reinterpret_cast<const char*>(data), data ? size : 0));
@@ -183,7 +182,7 @@ long PrefixRegistry::SetValue(RegKey key, const std::string& name, std::uint32_t
 
 long PrefixRegistry::DeleteValue(RegKey key, const std::string& name) {
   Handle handle;
-  const long rc = impl_->Resolve(key, false, handle);
+  const long rc = impl_->Resolve(key, handle);
   if (rc != winerr::Success) return rc;
   return handle.file->RemoveValue(*handle.node, regtext::ToUnits(name)) ? winerr::Success
                                                                        : winerr::FileNotFound;
@@ -201,7 +200,7 @@ long PrefixRegistry::DeleteKey(RegKey parent, const std::string& subkey) {
 
 long PrefixRegistry::EnumKey(RegKey key, std::uint32_t index, std::string& name) {
   Handle handle;
-  const long rc = impl_->Resolve(key, false, handle);
+  const long rc = impl_->Resolve(key, handle);
   if (rc != winerr::Success) return rc;
   if (index >= handle.node->subkeys.size()) return winerr::NoMoreItems;
   name = regtext::FromUnits(handle.node->subkeys[index]->name);
@@ -211,7 +210,7 @@ long PrefixRegistry::EnumKey(RegKey key, std::uint32_t index, std::string& name)
 long PrefixRegistry::EnumValue(RegKey key, std::uint32_t index, std::string& name,
                                std::uint32_t& type, std::string& data) {
   Handle handle;
-  const long rc = impl_->Resolve(key, false, handle);
+  const long rc = impl_->Resolve(key, handle);
   if (rc != winerr::Success) return rc;
   if (index >= handle.node->values.size()) return winerr::NoMoreItems;
   const RegValueNode& value = handle.node->values[index];
@@ -224,7 +223,7 @@ long PrefixRegistry::EnumValue(RegKey key, std::uint32_t index, std::string& nam
 
 long PrefixRegistry::QueryInfoKey(RegKey key, RegKeyInfo& info) {
   Handle handle;
-  const long rc = impl_->Resolve(key, false, handle);
+  const long rc = impl_->Resolve(key, handle);
   if (rc != winerr::Success) return rc;
   info = RegKeyInfo{};
   const RegKeyNode& node = *handle.node;

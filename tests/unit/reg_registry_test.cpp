@@ -137,6 +137,19 @@ TEST_F(PrefixRegistryTest, PortResultsHaveTheirWin32Shapes) {
   r.CloseKey(parent);
 }
 
+TEST_F(PrefixRegistryTest, ClassesRootExistsInAHiveWithoutSoftwareClassesAndChangesNothing) {
+  const std::string bare = "WINE REGISTRY Version 2\n[System] 1\n";
+  WriteHostFile(SystemReg(), bare);
+  auto registry = Open();
+  RegKey key = 0;
+  ASSERT_EQ(registry->OpenKey(regroot::ClassesRoot, "", key), winerr::Success);
+  std::string name;
+  EXPECT_EQ(registry->EnumKey(key, 0, name), winerr::NoMoreItems);
+  EXPECT_EQ(registry->OpenKey(regroot::ClassesRoot, ".txt", key), winerr::FileNotFound);
+  registry->Save();
+  EXPECT_EQ(ReadHostFile(SystemReg()), bare);
+}
+
 TEST_F(PrefixRegistryTest, AFileThatDoesNotParseIsReportedAndNeverWritten) {
   const std::string broken = kSystem + "\"cut\"=hex:01,02,\\";
   WriteHostFile(SystemReg(), broken);
