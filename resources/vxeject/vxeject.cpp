@@ -1,5 +1,6 @@
 // vxeject.dll: an in-process shell extension. On the context menu of a CD-ROM drive it offers
-// "Закрыть", which closes the drive's tray through MCI.
+// "Закрыть", which closes the drive's tray through MCI. It uses nothing of the C++ library, so
+// nothing of it is linked in: objects live in COM task memory.
 #include <windows.h>
 #include <mmsystem.h>
 #include <shlobj.h>
@@ -8,7 +9,6 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
-#include <string>
 
 #include "vxeject/vxeject_keys.h"
 
@@ -74,28 +74,31 @@ class EjectMenu final : public IShellExtInit, public IContextMenu {
   ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&refs_); }
   ULONG STDMETHODCALLTYPE Release() override {
     const LONG left = InterlockedDecrement(&refs_);
-    if (left == 0) delete this;
+    if (left == 0) {
+      this->~EjectMenu();
+      CoTaskMemFree(this);
+    }
     return left;
   }
 
   // IShellExtInit: remembers the one drive the menu is for.
   HRESULT STDMETHODCALLTYPE Initialize(PCIDLIST_ABSOLUTE, IDataObject* data, HKEY) override {
-    drive_.clear();
+    drive_[0] = '\0';
     if (!data) return E_INVALIDARG;
     FORMATETC format = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
     STGMEDIUM medium = {};
     if (FAILED(data->GetData(&format, &medium))) return E_INVALIDARG;
     HRESULT result = E_INVALIDARG;
     if (auto drop = static_cast<HDROP>(GlobalLock(medium.hGlobal))) {
-      if (DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0) == 1) {
-        const UINT length = DragQueryFileA(drop, 0, nullptr, 0);
-        std::string path(length + 1, '\0');
-        DragQueryFileA(drop, 0, path.data(), length + 1);
-        path.resize(length);
-        if (path.size() >= 2 && path[1] == ':') {
-          drive_ = path.substr(0, 2) + "\\";
-          result = S_OK;
-        }
+      // Only the drive letter matters: the name is cut to its first three characters.
+      char path[sizeof drive_] = "";
+      if (DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0) == 1 &&
+          DragQueryFileA(drop, 0, path, sizeof path) >= 2 && path[1] == ':') {
+        drive_[0] = path[0];
+        drive_[1] = ':';
+        drive_[2] = '\\';
+        drive_[3] = '\0';
+        result = S_OK;
       }
       GlobalUnlock(medium.hGlobal);
     }
@@ -106,7 +109,7 @@ class EjectMenu final : public IShellExtInit, public IContextMenu {
   // IContextMenu
   HRESULT STDMETHODCALLTYPE QueryContextMenu(HMENU menu, UINT index, UINT first, UINT,
                                              UINT flags) override {
-    if ((flags & CMF_DEFAULTONLY) || drive_.empty() || GetDriveTypeA(drive_.c_str()) != DRIVE_CDROM) {
+    if ((flags & CMF_DEFAULTONLY) || !drive_[0] || GetDriveTypeA(drive_) != DRIVE_CDROM) {
       return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
     }
     if (!InsertMenuA(menu, index, MF_BYPOSITION | MF_STRING, first, kCaption)) {
@@ -115,11 +118,11 @@ class EjectMenu final : public IShellExtInit, public IContextMenu {
     return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 1);
   }
   HRESULT STDMETHODCALLTYPE InvokeCommand(CMINVOKECOMMANDINFO* info) override {
-    if (!info || drive_.empty()) return E_INVALIDARG;
+    if (!info || !drive_[0]) return E_INVALIDARG;
     const auto verb = reinterpret_cast<ULONG_PTR>(info->lpVerb);
     const bool ours = HIWORD(verb) == 0 ? LOWORD(verb) == 0 : lstrcmpiA(info->lpVerb, kVerb) == 0;
     if (!ours) return E_INVALIDARG;
-    return CloseTray(drive_.c_str()) ? S_OK : E_FAIL;
+    return CloseTray(drive_) ? S_OK : E_FAIL;
   }
   HRESULT STDMETHODCALLTYPE GetCommandString(UINT_PTR command, UINT type, UINT*, CHAR* out,
                                              UINT size) override {
@@ -134,7 +137,7 @@ class EjectMenu final : public IShellExtInit, public IContextMenu {
 
  private:
   LONG refs_ = 1;
-  std::string drive_;
+  char drive_[4] = "";  // "D:\\"
 };
 
 class Factory final : public IClassFactory {
@@ -157,8 +160,9 @@ class Factory final : public IClassFactory {
     if (!out) return E_POINTER;
     *out = nullptr;
     if (outer) return CLASS_E_NOAGGREGATION;
-    auto* menu = new (std::nothrow) EjectMenu();
-    if (!menu) return E_OUTOFMEMORY;
+    void* memory = CoTaskMemAlloc(sizeof(EjectMenu));
+    if (!memory) return E_OUTOFMEMORY;
+    auto* menu = new (memory) EjectMenu();
     const HRESULT result = menu->QueryInterface(riid, out);
     menu->Release();
     return result;
@@ -191,17 +195,10 @@ class Key {
   HKEY key_ = nullptr;
 };
 
-std::string ModulePath() {
-  std::string path(MAX_PATH, '\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameA(g_module, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) return {};
-    if (length < path.size()) {
-      path.resize(length);
-      return path;
-    }
-    path.resize(path.size() * 2);
-  }
+// The full path of this library; false when it does not fit (Windows 9x paths never exceed it).
+bool ModulePath(char (&path)[MAX_PATH]) {
+  const DWORD length = GetModuleFileNameA(g_module, path, MAX_PATH);
+  return length > 0 && length < MAX_PATH;
 }
 
 }  // namespace
@@ -226,19 +223,17 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void** out) {
 }
 
 STDAPI DllRegisterServer() {
-  const std::string module = ModulePath();
-  if (module.empty()) return vxeject::kRegistrationFailed;
+  char module[MAX_PATH];
+  if (!ModulePath(module)) return vxeject::kRegistrationFailed;
   for (const auto& entry : vxeject::kEntries) {
     Key key;
     if (RegCreateKeyExA(HKEY_CLASSES_ROOT, entry.key, 0, nullptr, REG_OPTION_NON_VOLATILE,
                         KEY_WRITE, nullptr, key.out(), nullptr) != ERROR_SUCCESS) {
       return vxeject::kRegistrationFailed;
     }
-    const std::string data =
-        std::strcmp(entry.data, vxeject::kModulePath) == 0 ? module : std::string(entry.data);
-    if (RegSetValueExA(key.get(), entry.name, 0, REG_SZ,
-                       reinterpret_cast<const BYTE*>(data.c_str()),
-                       static_cast<DWORD>(data.size() + 1)) != ERROR_SUCCESS) {
+    const char* data = std::strcmp(entry.data, vxeject::kModulePath) == 0 ? module : entry.data;
+    if (RegSetValueExA(key.get(), entry.name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data),
+                       static_cast<DWORD>(std::strlen(data) + 1)) != ERROR_SUCCESS) {
       return vxeject::kRegistrationFailed;
     }
   }
