@@ -61,5 +61,21 @@ TEST_F(MachineConformance, WholeFileWritesAndDirectories) {
   EXPECT_TRUE(files.Exists(file));
 }
 
+TEST_F(MachineConformance, DosAttributesRoundTrip) {
+  Files& files = *platform_.files;
+  const std::string path = machine_->ScratchFile("attributes.txt");
+  machine_->WriteFileBytes(path, "x");
+  // The archive bit is not compared: Wine reports it on every file, whatever was set.
+  const std::uint32_t kept = fileattr::ReadOnly | fileattr::Hidden | fileattr::System;
+  for (std::uint32_t attributes : {fileattr::Hidden, fileattr::System | fileattr::Hidden,
+                                   fileattr::ReadOnly | fileattr::Archive, kept}) {
+    ASSERT_TRUE(files.SetAttributes(path, attributes)) << attributes;
+    EXPECT_EQ(files.GetAttributes(path) & kept, attributes & kept) << attributes;
+  }
+  ASSERT_TRUE(files.SetAttributes(path, fileattr::Normal));
+  EXPECT_EQ(files.GetAttributes(path) & kept, 0u);
+  EXPECT_EQ(files.GetAttributes(path) & fileattr::Directory, 0u);
+}
+
 }  // namespace
 }  // namespace vlx::conformance
