@@ -79,10 +79,13 @@ std::optional<fs::path> PathMapper::DriveRoot(char letter) const {
   const char lower = static_cast<char>(std::tolower(static_cast<unsigned char>(letter)));
   if (lower == 'c') return root_ / "drive_c";
   if (lower < 'a' || lower > 'z') return std::nullopt;
+  // Only drives kept inside the image: a Wine prefix's Z: (the host's root) is no drive here.
   std::error_code ec;
   const fs::path link = root_ / "dosdevices" / (std::string(1, lower) + ":");
   const fs::path target = fs::canonical(link, ec);
   if (ec || !fs::is_directory(target, ec)) return std::nullopt;
+  const fs::path image = fs::canonical(root_, ec);
+  if (ec || !IsWithin(target, image)) return std::nullopt;
   return target;
 }
 

@@ -13,8 +13,8 @@ class PathMapper {
   // The host path of an absolute Windows path ("C:\...", "c:/...", "\..." on drive C). Each
   // component is matched without regard to case against the names on disk (UTF-8 there, CP1251
   // here); components that do not exist are kept as given, so the result can name a file to
-  // create. Empty for relative, UNC or malformed paths, unknown drives, and paths that leave the
-  // drive (through ".." or a symbolic link).
+  // create. Empty for relative, UNC or malformed paths, unknown drives or drives outside the
+  // image (dosdevices/z: -> /), and paths that leave the drive (through ".." or a symbolic link).
   std::optional<std::filesystem::path> ToHost(const std::string& windowsPath) const;
 
   const std::filesystem::path& Root() const { return root_; }

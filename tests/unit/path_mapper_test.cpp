@@ -74,6 +74,9 @@ TEST_F(PathMapperTest, MapsOtherDrivesThroughDosDevices) {
   ASSERT_TRUE(host);
   EXPECT_EQ(fs::weakly_canonical(*host), fs::canonical(dir_.path()) / "cdrom" / "SETUP" / "x.cab");
   EXPECT_FALSE(mapper_.ToHost("D:\\..\\drive_c"));
+  // A drive that leads out of the image is none.
+  fs::create_symlink("/", dir_.path() / "dosdevices" / "z:");
+  EXPECT_FALSE(mapper_.ToHost("Z:\\etc\\passwd"));
 }
 
 }  // namespace
