@@ -36,12 +36,20 @@ constexpr int Yes = 6;
 constexpr int No = 7;
 }  // namespace idanswer
 
+// OPENFILENAMEA Flags.
+namespace ofn {
+constexpr std::uint32_t HideReadOnly = 0x4;
+constexpr std::uint32_t PathMustExist = 0x800;
+constexpr std::uint32_t FileMustExist = 0x1000;
+}  // namespace ofn
+
 // GetOpenFileNameA: what the program asks for.
 struct OpenFileRequest {
   std::string title;
   std::string filter;  // "Программы|*.exe|Все файлы|*.*" as the pairs the dialog lists
   std::string initialDir;
   std::string fileName;  // initial file name
+  std::uint32_t options = 0;  // ofn flags
 };
 
 class Dialogs {

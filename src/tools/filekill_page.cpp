@@ -130,6 +130,7 @@ bool BrowseFile(Context& ctx, const char* title, const char* edit, std::string& 
   OpenFileRequest request;
   request.title = title;
   request.filter = filekill::kFileFilter;
+  request.options = ofn::HideReadOnly | ofn::FileMustExist | ofn::PathMustExist;
   if (!ctx.platform.dialogs->PickFile(request, path)) return false;
   ctx.Get(edit).SetText(path);
   return true;

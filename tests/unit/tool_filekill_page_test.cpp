@@ -83,7 +83,10 @@ TEST_F(FileKillerPage, ModesAndEditsDecideWhichButtonIsOffered) {
   EXPECT_EQ(Main("ImgDestination").Hint(), "Показать свойства назначенного файла?");
   ASSERT_EQ(dialogs.requests.size(), 1u);
   EXPECT_EQ(dialogs.requests[0].title, "Выбор назначенного файла...");
-  EXPECT_EQ(dialogs.requests[0].filter, filekill::kFileFilter);
+  const std::string& filter = dialogs.requests[0].filter;
+  EXPECT_TRUE(filter.starts_with("Выполняемые (*.exe; *.com)|*.exe; *.com|Библиотеки")) << filter;
+  EXPECT_TRUE(filter.ends_with("|*.cpl|Все файлы (*.*)|*.*")) << filter;
+  EXPECT_EQ(dialogs.requests[0].options, 0x1804u);
 
   Click("rbDeleteSourceFile");
   EXPECT_FALSE(Main("lbDSize").Visible());
