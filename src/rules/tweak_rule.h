@@ -111,4 +111,17 @@ struct TweakRule {
   RuleKind kind{};
 };
 
+// A rule row, built member by member (brace-initialised rows trip GCC's uninitialised-use
+// warning on their strings).
+inline TweakRule Rule(ControlRef control, RegKey root, std::string keyPath, std::string valueName,
+                      RuleKind kind) {
+  TweakRule rule;
+  rule.control = std::move(control);
+  rule.root = root;
+  rule.keyPath = std::move(keyPath);
+  rule.valueName = std::move(valueName);
+  rule.kind = std::move(kind);
+  return rule;
+}
+
 }  // namespace vlx
