@@ -4,6 +4,7 @@
 #include "app/error_box.h"
 #include "app/main_form.h"
 #include "app/page_switch.h"
+#include "app/page_tables.h"
 #include "platform/desktop.h"
 #include "platform/dialogs.h"
 #include "tools/tool_pages.h"
@@ -43,6 +44,7 @@ bool StartProgram(Context& ctx) {
   BuildForms(ctx);
   BindMainWindow(ctx);
   BindToolPages(ctx);
+  BindSettingsPages(ctx);
   FormCreate(ctx);
   return true;
 }

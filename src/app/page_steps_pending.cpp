@@ -5,21 +5,14 @@ namespace vlx {
 
 void LoadRepairSelector(Context&) {}
 void LoadExplorerPage(Context&) {}
-void LoadControlPanelPage(Context&) {}
 void LoadDeathScreenPage(Context&) {}
-void LoadStartMenuPage(Context&) {}
-void LoadDesktopPage(Context&) {}
 void LoadInternetPage(Context&) {}
 void LoadGeneralPage(Context&) {}
 void LoadServicePage(Context&) {}
 void LoadFolderProtection(Context&) {}
 void LoadTempAutoClear(Context&) {}
-void LoadDesktopColour(Context&) {}
 void CheckEdits(Context&) {}
 
-void ApplyStartMenuPage(Context&) {}
-void ApplyDesktopPage(Context&) {}
-void ApplyControlPanelPage(Context&) {}
 void ApplyExplorerPage(Context&) {}
 void ApplyGeneralPage(Context&) {}
 void ApplyInternetPage(Context&) {}
@@ -27,7 +20,6 @@ void ApplyServicePage(Context&) {}
 void ApplyDeathScreenPage(Context&) {}
 void ApplyFolderProtection(Context&) {}
 void ApplyTempAutoClear(Context&) {}
-void ApplyDesktopColour(Context&) {}
 void RefreshShellIcons(Context&) {}
 
 void ShowSystemInfo(Context&) {}

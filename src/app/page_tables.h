@@ -11,4 +11,8 @@ namespace vlx {
 std::vector<std::span<const ui::ControlSpec>> MainPageTables();
 std::vector<std::span<const ui::ControlSpec>> ChangeFormTables();
 
+class Context;
+// Connects the handlers of the settings pages; after the forms are built.
+void BindSettingsPages(Context& ctx);
+
 }  // namespace vlx

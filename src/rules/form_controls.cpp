@@ -1,5 +1,7 @@
 #include "rules/form_controls.h"
 
+#include "rules/rule_engine.h"
+
 namespace vlx {
 
 bool FormControls::Checked(const ControlRef& control) {
@@ -27,6 +29,18 @@ bool FormControls::SetEnabled(const std::string& name, bool enabled) {
   if (!control) return false;
   control->SetEnabled(enabled);
   return true;
+}
+
+void LoadFormRules(ui::Form& form, Platform& platform, std::span<const TweakRule> rules) {
+  FormControls controls(form);
+  RuleContext context{platform, controls};
+  LoadRules(rules, context);
+}
+
+void ApplyFormRules(ui::Form& form, Platform& platform, std::span<const TweakRule> rules) {
+  FormControls controls(form);
+  RuleContext context{platform, controls};
+  ApplyRules(rules, context);
 }
 
 }  // namespace vlx

@@ -1,6 +1,10 @@
 // The rule binding over the control model: rules reach the main window's controls by name.
 #pragma once
+#include <span>
+
+#include "platform/platform.h"
 #include "rules/rule_controls.h"
+#include "rules/tweak_rule.h"
 #include "ui/form.h"
 
 namespace vlx {
@@ -18,5 +22,9 @@ class FormControls : public RuleControls {
  private:
   ui::Form& form_;
 };
+
+// The rules of a page run on the controls of a form, in order.
+void LoadFormRules(ui::Form& form, Platform& platform, std::span<const TweakRule> rules);
+void ApplyFormRules(ui::Form& form, Platform& platform, std::span<const TweakRule> rules);
 
 }  // namespace vlx

@@ -7,6 +7,7 @@
 
 #include "app/context.h"
 #include "platform/platform.h"
+#include "unit/rules_fakes.h"
 
 namespace vlx::apptest {
 
@@ -120,7 +121,12 @@ struct FakeMachine {
     platform.library = &library;
     platform.dialogs = &dialogs;
     platform.desktop = &desktop;
+    platform.registry = &pages.registry;  // what the settings pages' steps reach
+    platform.shell = &pages.files;
+    platform.parameters = &pages.parameters;
+    platform.windows = &pages.windows;
   }
+  vlx::rulestest::FakeMachine pages;
   Log log;
   FakeDesktop desktop{log};
   FakeDialogs dialogs{log};

@@ -8,8 +8,8 @@
 namespace vlx {
 namespace {
 
-using testing::FakeMachine;
-using testing::FakeControls;
+using rulestest::FakeMachine;
+using rulestest::FakeControls;
 
 constexpr RegKey HKLM = regroot::LocalMachine;
 constexpr RegKey HKCU = regroot::CurrentUser;
@@ -61,7 +61,7 @@ class RuleTest : public ::testing::Test {
         FakeMachine fresh;
         FakeControls ctl;
         RuleContext ctx{fresh.platform, ctl};
-        ctl.checked[testing::FakeControls::Key(rule.control)] = initial;
+        ctl.checked[rulestest::FakeControls::Key(rule.control)] = initial;
         std::swap(machine.registry, fresh.registry);  // Prepare writes into `machine`
         Prepare(rule, c.stored);
         std::swap(machine.registry, fresh.registry);
@@ -77,7 +77,7 @@ class RuleTest : public ::testing::Test {
       }
     }
   }
-  const testing::FakeRegistry::Value* Saved(const TweakRule& rule) {
+  const rulestest::FakeRegistry::Value* Saved(const TweakRule& rule) {
     return machine.registry.Get(rule.root, rule.keyPath.substr(1), rule.valueName);
   }
   void Apply(const TweakRule& rule, bool checked) {
@@ -433,7 +433,7 @@ namespace vlx {
 namespace {
 
 TEST(MasterSwitchRule, DependentsFollowTheMasterByPatternAndName) {
-  testing::FakeControls controls;
+  rulestest::FakeControls controls;
   const MasterSwitch rule{"cbMaster", "cbDep%d", 2, 4, {"pPanel"}};
   controls.checked["cbMaster"] = true;
   UpdateDependents(rule, controls);

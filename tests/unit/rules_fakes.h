@@ -14,7 +14,7 @@
 #include "platform/platform.h"
 #include "rules/rule_controls.h"
 
-namespace vlx::testing {
+namespace vlx::rulestest {
 
 inline std::string Lower(std::string s) {
   for (auto& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -268,18 +268,81 @@ class FakeControls : public RuleControls {
   }
 };
 
+// The shell's desktop: Progman (1) > SHELLDLL_DefView (2) > SysListView32 (3); records shows.
+class FakeWindows : public TopWindows {
+ public:
+  bool visible[4] = {false, true, true, true};
+  std::string listClass = "SysListView32";
+  std::vector<std::pair<WindowHandle, int>> shows;
+
+  WindowHandle FindTopWindow(const char* className, const char* title) override {
+    if (className && Lower(className) != "progman") return 0;
+    if (title && std::string(title) != "Program Manager") return 0;
+    return 1;
+  }
+  WindowHandle RelatedWindow(WindowHandle window, std::uint32_t command) override {
+    return command == gw::Child && window >= 1 && window < 3 ? window + 1 : 0;
+  }
+  std::string ClassNameOf(WindowHandle window, std::uint32_t size) override {
+    const std::string names[] = {"", "Progman", "SHELLDLL_DefView", listClass};
+    return window <= 3 ? names[window].substr(0, size - 1) : "";
+  }
+  bool IsWindowVisible(WindowHandle window) override {
+    for (WindowHandle w = window; w >= 1 && w <= 3; --w)
+      if (!visible[w]) return false;
+    return window >= 1 && window <= 3;
+  }
+  bool ShowWindow(WindowHandle window, int command) override {
+    shows.emplace_back(window, command);
+    if (window < 1 || window > 3) return false;
+    const bool was = visible[window];
+    visible[window] = command != sw::Hide;
+    return was;
+  }
+  void Enumerate(std::vector<WindowHandle>& out) override { out = {1}; }
+  std::uint32_t ProcessId(WindowHandle) override { return 0; }
+  std::string Text(WindowHandle, int) override { return {}; }
+  Picture ClassIcon(WindowHandle) override { return {}; }
+  bool Post(WindowHandle, std::uint32_t, std::uintptr_t, std::intptr_t) override { return false; }
+};
+
+// The colour dialog answers with `colour` unless `cancel`; remembers the colour it opened with.
+class FakeDialogs : public Dialogs {
+ public:
+  bool cancel = false;
+  std::uint32_t colour = 0;
+  std::uint32_t openedWith = 0xFFFFFFFF;
+
+  int ShowMessage(const std::string&, const std::string&, std::uint32_t) override {
+    return idanswer::Ok;
+  }
+  bool PickFile(const OpenFileRequest&, std::string&) override { return false; }
+  bool PickColour(std::uint32_t& c) override {
+    openedWith = c;
+    if (cancel) return false;
+    c = colour;
+    return true;
+  }
+  bool BrowseFolder(const std::string&, std::string&) override { return false; }
+  bool PickIcon(std::string&, int&) override { return false; }
+};
+
 // The ports of a test machine, bundled.
 struct FakeMachine {
   FakeRegistry registry;
   FakeFiles files;
   FakeParameters parameters;
+  FakeWindows windows;
+  FakeDialogs dialogs;
   Platform platform;
   FakeMachine() {
     platform.registry = &registry;
     platform.files = &files;
     platform.shell = &files;
     platform.parameters = &parameters;
+    platform.windows = &windows;
+    platform.dialogs = &dialogs;
   }
 };
 
-}  // namespace vlx::testing
+}  // namespace vlx::rulestest

@@ -108,7 +108,7 @@ TEST(PrefixRules, EveryKindLoadsEachStoredForm) {
     Hives hives;
     if (c.stored) hives.Store(c.rule, c.stored);
     hives.Reopen();
-    testing::FakeControls controls;
+    rulestest::FakeControls controls;
     Platform platform;
     platform.registry = hives.registry.get();
     RuleContext context{platform, controls};
@@ -148,7 +148,7 @@ TEST(PrefixRules, AppliedStatesReachTheHiveFiles) {
   for (const auto& c : cases) {
     Hives hives;
     hives.Store(c.rule, Number(7));  // something there before: replaced or deleted
-    testing::FakeControls controls;
+    rulestest::FakeControls controls;
     Platform platform;
     platform.registry = hives.registry.get();
     RuleContext context{platform, controls};
@@ -164,7 +164,7 @@ TEST(PrefixRules, AppliedStatesReachTheHiveFiles) {
 
   // The verb's command lands under HKEY_CLASSES_ROOT, and unchecking removes the whole verb.
   Hives hives;
-  testing::FakeControls controls;
+  rulestest::FakeControls controls;
   Platform platform;
   platform.registry = hives.registry.get();
   RuleContext context{platform, controls};

@@ -9,7 +9,7 @@
 namespace vlx::prefix {
 namespace {
 
-using vlx::testing::FakeRegistry;
+using vlx::rulestest::FakeRegistry;
 
 TEST(PrefixFolders, MakeOneLevelAndRemoveOnlyEmpty) {
   vlx::testing::TempDir dir;

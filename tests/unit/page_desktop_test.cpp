@@ -1,0 +1,166 @@
+// The Desktop page through the control model: the stored background colour, the colour
+// controls, the screen saver and the desktop items.
+#include "unit/rules_page_fixture.h"
+
+namespace vlx {
+namespace {
+
+constexpr RegKey HKLM = regroot::LocalMachine;
+constexpr RegKey HKCU = regroot::CurrentUser;
+
+class Page : public rulestest::PageHarness {
+ public:
+  int Slider(const char* name) { return Get<ui::RangeControl>(name).Position(); }
+  std::string Labels() {
+    return Get("lbRed").Text() + "," + Get("lbGreen").Text() + "," + Get("lbBlue").Text();
+  }
+  // A known state before a load: sliders 1, 2, 3 shown, default box unchecked.
+  void Prime() {
+    ui::UserSet(Get("trbRed"), 1);
+    ui::UserSet(Get("trbGreen"), 2);
+    ui::UserSet(Get("trbBlue"), 3);
+  }
+};
+
+class DesktopPage : public ::testing::Test, public Page {};
+
+TEST_F(DesktopPage, BackgroundTextsLoadFieldByField) {
+  struct Case {
+    const char* stored;  // nullptr: absent
+    int red, green, blue;
+    const char* labels;
+    bool isDefault;
+    std::uint32_t panel;
+  } cases[] = {
+      {"0 128 128", 0, 128, 128, "0,128,128", true, 0x00808000},
+      {"255 0 0", 255, 0, 0, "255,0,0", false, 0x000000FF},
+      {nullptr, 1, 2, 3, "1,2,3", false, 0x00030201},  // nothing changes
+      {"", 1, 2, 3, "1,2,3", false, 0x00030201},
+      {"12 34", 12, 34, 3, "1,2,3", false, 0x00030201},  // ends at the empty third field
+      {"0 400 0", 0, 255, 0, "0,255,0", false, 0x0000FF00},
+  };
+  for (const auto& c : cases) {
+    Page page;
+    page.machine.registry.MakeKey(HKCU, "Control Panel\\Colors");
+    if (c.stored) page.PutText(HKCU, "Control Panel\\Colors", "Background", c.stored);
+    page.Prime();
+    LoadDesktopColour(page.context);
+    const std::string what = c.stored ? c.stored : "(absent)";
+    EXPECT_EQ(page.Slider("trbRed"), c.red) << what;
+    EXPECT_EQ(page.Slider("trbGreen"), c.green) << what;
+    EXPECT_EQ(page.Slider("trbBlue"), c.blue) << what;
+    EXPECT_EQ(page.Labels(), c.labels) << what;
+    EXPECT_EQ(page.Checked("cbDesktopColorDefault"), c.isDefault) << what;
+    EXPECT_EQ(page.Get("trbRed").Enabled(), !c.isDefault) << what;
+    EXPECT_EQ(page.Get("btnColorSelect").Enabled(), !c.isDefault) << what;
+    EXPECT_EQ(page.Get("panDesktop").Color(), c.panel) << what;
+    page.PutText(HKCU, "Control Panel\\Colors", "Background", "x");
+    ApplyDesktopColour(page.context);
+    EXPECT_EQ(page.Stored(HKCU, "Control Panel\\Colors", "Background")->data,
+              std::to_string(c.red) + " " + std::to_string(c.green) + " " +
+                  std::to_string(c.blue) + '\0')
+        << what;
+  }
+}
+
+TEST_F(DesktopPage, DefaultBoxAndColourDialog) {
+  PutText(HKCU, "Control Panel\\Colors", "Background", "10 20 30");
+  LoadDesktopColour(context);
+  ui::UserCheck(Get("cbDesktopColorDefault"), true);
+  EXPECT_EQ(Labels(), "0,128,128");
+  EXPECT_EQ(Get("panDesktop").Color(), 0x00808000u);
+  EXPECT_FALSE(Get("trbBlue").Enabled());
+  ApplyDesktopColour(context);
+  EXPECT_EQ(Stored(HKCU, "Control Panel\\Colors", "Background")->data, std::string("0 128 128") + '\0');
+
+  PutText(HKCU, "Control Panel\\Colors", "Background", "10 20 30");
+  ui::UserCheck(Get("cbDesktopColorDefault"), false);  // back to the stored colour
+  EXPECT_EQ(Labels(), "10,20,30");
+  EXPECT_TRUE(Get("btnColorSelect").Enabled());
+
+  machine.dialogs.colour = 0x00332211;
+  ui::UserClick(Get("btnColorSelect"));
+  EXPECT_EQ(machine.dialogs.openedWith, 0x001E140Au);
+  EXPECT_EQ(Labels(), "17,34,51");
+  EXPECT_EQ(Get("panDesktop").Color(), 0x00332211u);
+  machine.dialogs.cancel = true;
+  ui::UserClick(Get("btnColorSelect"));
+  EXPECT_EQ(Labels(), "17,34,51");
+
+  ui::UserSet(Get("trbGreen"), 255);  // the user moves a slider: label and panel follow
+  EXPECT_EQ(Labels(), "17,255,51");
+  EXPECT_EQ(Get("panDesktop").Color(), 0x0033FF11u);
+}
+
+TEST_F(DesktopPage, ScreenSaverInMinutes) {
+  machine.parameters.values[spi::GetScreenSaveActive] = 1;
+  machine.parameters.values[spi::GetScreenSaveTimeout] = 90;
+  LoadDesktopPage(context);
+  EXPECT_TRUE(Checked("cbScreenSaverActive"));
+  EXPECT_EQ(Get<ui::RangeControl>("seTimeScreenSaverOn").Position(), 1);
+  EXPECT_TRUE(Get("seTimeScreenSaverOn").Enabled());
+  ui::UserCheck(Get("cbScreenSaverActive"), false);
+  EXPECT_FALSE(Get("seTimeScreenSaverOn").Enabled());
+  EXPECT_EQ(Get("seTimeScreenSaverOn").Color(), ui::colour::Silver);
+
+  machine.parameters.sets.clear();
+  ApplyDesktopPage(context);
+  ASSERT_EQ(machine.parameters.sets.size(), 2u);
+  EXPECT_EQ(machine.parameters.sets[0].action, spi::SetScreenSaveActive);
+  EXPECT_EQ(machine.parameters.sets[0].param, 0u);
+  EXPECT_EQ(machine.parameters.sets[1].param, 60u);
+  EXPECT_EQ(machine.parameters.sets[1].flags, spif::UpdateIniFile);
+
+  ui::UserCheck(Get("cbScreenSaverActive"), true);
+  ui::UserType(Get("seTimeScreenSaverOn"), "abc");  // no number: read as 0
+  ApplyDesktopPage(context);
+  EXPECT_EQ(machine.parameters.sets.back().param, 0u);
+}
+
+TEST_F(DesktopPage, DesktopItemsFollowTheShellWindow) {
+  const std::string policy = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\explorer";
+  LoadDesktopPage(context);
+  EXPECT_TRUE(ItemChecked("clbDesctopSetting", 1));
+  EXPECT_TRUE(ItemChecked("clbDesctopSetting", 5));  // ShowInfoTip absent
+
+  ui::UserCheckItem(Get("clbDesctopSetting"), 1, false);
+  ApplyDesktopPage(context);
+  EXPECT_EQ(Stored(HKLM, policy, "NoDesktop")->data, std::string("\1\0\0\0", 4));
+  ASSERT_EQ(machine.windows.shows.size(), 1u);
+  EXPECT_EQ(machine.windows.shows[0].second, sw::Hide);
+  EXPECT_EQ(Stored(HKCU, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced",
+                   "ShowInfoTip")->data,
+            std::string("\1\0\0\0", 4));
+
+  ui::UserCheckItem(Get("clbDesctopSetting"), 1, true);
+  LoadDesktopPage(context);  // the desktop stays hidden: the item loads unchecked
+  EXPECT_FALSE(ItemChecked("clbDesctopSetting", 1));
+
+  machine.windows.listClass = "Static";  // no icon list view
+  machine.windows.visible[1] = true;
+  LoadDesktopPage(context);
+  EXPECT_FALSE(ItemChecked("clbDesctopSetting", 1));
+
+  ui::UserCheckItem(Get("clbDesctopSetting"), 1, true);
+  ApplyDesktopPage(context);
+  EXPECT_EQ(Stored(HKLM, policy, "NoDesktop"), nullptr);
+  EXPECT_EQ(machine.windows.shows.back().second, sw::Show);
+}
+
+TEST_F(DesktopPage, CacheAndRecycleBinItems) {
+  PutText(HKLM, "Software\\Microsoft\\Windows\\CurrentVersion\\explorer", "Max Cached Icons", "2048");
+  PutBinary(regroot::ClassesRoot, "CLSID\\{645FF040-5081-101B-9F08-00AA002F954E}\\ShellFolder",
+            "Attributes", 0x20000150);
+  LoadDesktopPage(context);
+  EXPECT_FALSE(ItemChecked("clbDesctopSetting", 7));
+  EXPECT_TRUE(ItemChecked("clbDesctopSetting", 0));
+  ApplyDesktopPage(context);
+  EXPECT_EQ(Stored(HKLM, "Software\\Microsoft\\Windows\\CurrentVersion\\explorer", "Max Cached Icons"),
+            nullptr);
+  EXPECT_EQ(Stored(HKLM, "Software\\Classes\\CLSID\\{645FF040-5081-101B-9F08-00AA002F954E}\\ShellFolder",
+                   "Attributes")->data,
+            std::string("\x70\x01\x00\x20", 4));
+}
+
+}  // namespace
+}  // namespace vlx
