@@ -346,3 +346,8 @@ struct FakeMachine {
 };
 
 }  // namespace vlx::rulestest
+
+namespace vlx::testing {
+// The in-memory registry is shared with other modules' tests.
+using rulestest::FakeRegistry;
+}  // namespace vlx::testing
