@@ -66,7 +66,7 @@ dump trbRed
 apply
 SCRIPT
 out=$(run -f "$work/default.txt")
-expect_has "default colour shown" "panDesktop.color=0x00808000" "$out"
+expect_has "default colour shown" "panDesktop.color=0x808000" "$out"
 expect_has "sliders locked" "trbRed.enabled=0" "$out"
 q=$(run reg query 'HKCU\Control Panel\Colors' /v Background)
 expect_has "default colour written" "Background    REG_SZ    0 128 128" "$q"
