@@ -11,8 +11,6 @@
 
 namespace vlx {
 
-namespace {
-
 std::string MissingLibraryText(const std::string& file) {
   return "Файл \"" + file +
          "\" не найден в каталоге с программой !\r\r"
@@ -23,6 +21,8 @@ std::string MissingLibraryText(const std::string& file) {
          "\" и поместите в\r"
          "каталог с программой.";
 }
+
+namespace {
 
 void BindMainWindow(Context& ctx) {
   ctx.Get("btnSave").onClick = [&ctx] { btnSaveClick(ctx); };

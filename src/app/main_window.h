@@ -23,6 +23,8 @@ void btnSaveClick(Context& ctx);
 void btnSaveAndCloseClick(Context& ctx);
 void btnCloseClick(Context& ctx);
 void CloseMainWindow(Context& ctx);
+// The message of a library missing from the program folder; the program ends after it.
+std::string MissingLibraryText(const std::string& file);
 bool MainWindowClosed(const Context& ctx);
 
 // The window procedure's part: true when `message` was the instance message (the window was

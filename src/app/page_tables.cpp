@@ -2,7 +2,12 @@
 
 #include "pages/controlpanel.h"
 #include "pages/desktop.h"
+#include "pages/explorer.h"
+#include "pages/general.h"
+#include "pages/internet.h"
 #include "pages/startmenu.h"
+#include "pages/user.h"
+#include "tools/repair.h"
 #include "tools/tool_pages.h"
 
 namespace vlx {
@@ -10,7 +15,9 @@ namespace vlx {
 // A page module that is built adds its table here, in tab order.
 std::vector<std::span<const ui::ControlSpec>> MainPageTables() {
   auto tables = ToolPageTables();
-  for (auto table : {StartMenuPageControls(), DesktopPageControls(), ControlPanelPageControls()})
+  for (auto table : {StartMenuPageControls(), DesktopPageControls(), ControlPanelPageControls(),
+                     UserPageControls(), RepairPageControls(), GeneralPageControls(),
+                     ExplorerPageControls(), InternetPageControls()})
     tables.push_back(table);
   return tables;
 }
@@ -23,6 +30,9 @@ void BindSettingsPages(Context& ctx) {
   BindStartMenuPage(ctx);
   BindDesktopPage(ctx);
   BindControlPanelPage(ctx);
+  BindUserPage(ctx);
+  BindRepairPage(ctx);
+  BindInternetPage(ctx);
 }
 
 }  // namespace vlx

@@ -18,6 +18,10 @@ constexpr std::uint32_t ContextHelp = 0xF180;
 constexpr std::uint32_t DragMove = 0xF012;  // SC_MOVE + HTCAPTION
 }  // namespace sc
 
+namespace smto {
+constexpr std::uint32_t AbortIfHung = 0x0002;  // SMTO_ABORTIFHUNG
+}  // namespace smto
+
 class Desktop {
  public:
   virtual ~Desktop() = default;
@@ -30,6 +34,11 @@ class Desktop {
   // SendMessageA(HWND_BROADCAST, message, wParam, lParam): returns when every top-level window
   // has handled it.
   virtual void Broadcast(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) = 0;
+  // SendMessageTimeoutA(HWND_BROADCAST, message, wParam, lParam, flags, timeoutMs): every
+  // top-level window gets at most `timeoutMs`; the result is not reported.
+  virtual void BroadcastWithTimeout(std::uint32_t message, std::uintptr_t wParam,
+                                    std::intptr_t lParam, std::uint32_t flags,
+                                    std::uint32_t timeoutMs) = 0;
   // The running copy's answer to the instance message: WM_SYSCOMMAND SC_RESTORE to the
   // application window, then SetForegroundWindow.
   virtual void RestoreAndActivate() = 0;

@@ -24,6 +24,8 @@ class FileOps {
   virtual bool Copy(const std::string& from, const std::string& to, bool failIfExists) = 0;
   // DeleteFileA.
   virtual bool Delete(const std::string& path) = 0;
+  // MoveFileA: false when the source is missing or the target exists.
+  virtual bool Rename(const std::string& from, const std::string& to) = 0;
   // FindFirstFileA on the path (any attributes), FindClose; false when nothing matches.
   virtual bool FindFirst(const std::string& path, FoundFile& out) = 0;
 };

@@ -82,6 +82,14 @@ void PrefixDesktop::Broadcast(std::uint32_t message, std::uintptr_t wParam,
                std::to_string(wParam) + " " + std::to_string(lParam));
 }
 
+void PrefixDesktop::BroadcastWithTimeout(std::uint32_t message, std::uintptr_t wParam,
+                                         std::intptr_t lParam, std::uint32_t flags,
+                                         std::uint32_t timeoutMs) {
+  journal_.Add("SendMessageTimeout HWND_BROADCAST " + MessageName(message) + " " +
+               std::to_string(wParam) + " " + std::to_string(lParam) + " " +
+               std::to_string(flags) + " " + std::to_string(timeoutMs));
+}
+
 void PrefixDesktop::RestoreAndActivate() {
   journal_.Add("SendMessage Application WM_SYSCOMMAND SC_RESTORE 0");
   journal_.Add("SetForegroundWindow Application");

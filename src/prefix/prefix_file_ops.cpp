@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <set>
@@ -113,6 +114,16 @@ bool PrefixFileOps::Delete(const std::string& path) {
   const auto host = ExistingFile(paths_, path);
   if (!host || IsReadOnly(*host) || HeldByOther(*host)) return false;
   return ::unlink(host->c_str()) == 0;
+}
+
+bool PrefixFileOps::Rename(const std::string& from, const std::string& to) {
+  const auto source = ExistingFile(paths_, from);
+  const auto target = paths_.ToHost(to);
+  std::error_code ec;
+  if (!source || !target || HeldByOther(*source) || fs::exists(*target, ec) ||
+      !fs::is_directory(target->parent_path(), ec))
+    return false;
+  return ::rename(source->c_str(), target->c_str()) == 0;
 }
 
 bool PrefixFileOps::FindFirst(const std::string& path, FoundFile& out) {

@@ -14,6 +14,7 @@ class PrefixFileOps : public FileOps {
   bool OpenExclusive(const std::string& path) override;
   bool Copy(const std::string& from, const std::string& to, bool failIfExists) override;
   bool Delete(const std::string& path) override;
+  bool Rename(const std::string& from, const std::string& to) override;
   // Wildcards (* and ?) are honoured in the last component; matches come in name order.
   bool FindFirst(const std::string& path, FoundFile& out) override;
 

@@ -20,6 +20,10 @@ bool Win32FileOps::Copy(const std::string& from, const std::string& to, bool fai
 
 bool Win32FileOps::Delete(const std::string& path) { return DeleteFileA(path.c_str()) != FALSE; }
 
+bool Win32FileOps::Rename(const std::string& from, const std::string& to) {
+  return MoveFileA(from.c_str(), to.c_str()) != FALSE;
+}
+
 bool Win32FileOps::FindFirst(const std::string& path, FoundFile& out) {
   WIN32_FIND_DATAA data{};
   HANDLE search = FindFirstFileA(path.c_str(), &data);

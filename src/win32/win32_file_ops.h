@@ -9,6 +9,7 @@ class Win32FileOps : public FileOps {
   bool OpenExclusive(const std::string& path) override;
   bool Copy(const std::string& from, const std::string& to, bool failIfExists) override;
   bool Delete(const std::string& path) override;
+  bool Rename(const std::string& from, const std::string& to) override;
   bool FindFirst(const std::string& path, FoundFile& out) override;
 };
 

@@ -27,6 +27,12 @@ struct FakeDesktop : Desktop {
     log.push_back("broadcast " + std::to_string(message) + " " + std::to_string(w) + " " +
                   std::to_string(l));
   }
+  void BroadcastWithTimeout(std::uint32_t message, std::uintptr_t w, std::intptr_t l,
+                            std::uint32_t flags, std::uint32_t timeoutMs) override {
+    log.push_back("broadcast " + std::to_string(message) + " " + std::to_string(w) + " " +
+                  std::to_string(l) + " timeout " + std::to_string(flags) + " " +
+                  std::to_string(timeoutMs));
+  }
   void RestoreAndActivate() override { log.push_back("restore"); }
   void ShowHelpPopup(const std::string& file, int topic, int x, int y) override {
     log.push_back("help " + file + " " + std::to_string(topic) + " " + std::to_string(x) + "," +

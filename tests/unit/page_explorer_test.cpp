@@ -1,0 +1,275 @@
+// The Explorer page (with the User page's rules) over an offline machine image: radio and
+// two-state rules, the notepad verb, the driver files with stand-in and real driver resources,
+// and the shell extension's missing library.
+#include "pages/explorer.h"
+
+#include <gtest/gtest.h>
+
+#include "app/main_form.h"
+#include "app/page_tables.h"
+#include "path_temp_dir.h"
+#include "platform/file_ops.h"
+#include "platform/files.h"
+#include "platform/library.h"
+#include "prefix/machine_image.h"
+#include "prefix/prefix_machine.h"
+#include "store/store_routine.h"
+#include "ui/user_action.h"
+
+namespace vlx {
+namespace {
+
+namespace fs = std::filesystem;
+constexpr RegKey HKCR = regroot::ClassesRoot;
+constexpr RegKey HKCU = regroot::CurrentUser;
+constexpr RegKey HKLM = regroot::LocalMachine;
+const std::string kAdvanced = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced";
+
+// The image's library with real-driver bytes in place of the stand-ins (a test-only injection of
+// what a build with driver files embeds).
+class RealDrivers : public Library {
+ public:
+  explicit RealDrivers(Library& inner) : inner_(inner) {}
+  bool CanLoad(const std::string& l) override { return inner_.CanLoad(l); }
+  LibraryResult ReadResource(const std::string& l, const std::string& type,
+                             const std::string& name, std::string& bytes) override {
+    if (type != "VXD") return inner_.ReadResource(l, type, name, bytes);
+    bytes = name == "CDFS" ? std::string(79098, 'R') : "real " + name;
+    return LibraryResult::Ok;
+  }
+  Picture LoadBitmapPicture(const std::string& l, const std::string& n) override {
+    return inner_.LoadBitmapPicture(l, n);
+  }
+  Picture LoadCursorPicture(const std::string& l, const std::string& n) override {
+    return inner_.LoadCursorPicture(l, n);
+  }
+  Picture ExtractIconPicture(const std::string& l, int i) override {
+    return inner_.ExtractIconPicture(l, i);
+  }
+  LibraryResult CallEntry(const std::string& l, const std::string& e, std::int32_t& r) override {
+    return inner_.CallEntry(l, e, r);
+  }
+
+ private:
+  Library& inner_;
+};
+
+// Every file below a host folder with its bytes.
+std::map<std::string, std::string> Snapshot(const fs::path& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : fs::recursive_directory_iterator(folder))
+    if (entry.is_regular_file())
+      files[entry.path().string()] = testing::ReadHostFile(entry.path());
+  return files;
+}
+
+class ExplorerPage : public ::testing::Test {
+ protected:
+  ExplorerPage() {
+    BuildForms(context);
+    BindSettingsPages(context);
+    context.frmMain.SetShowing(true);
+    machine.dialogs().onMessage = [this](const std::string& title, const std::string& text,
+                                         std::uint32_t) { messages.push_back(title + ": " + text); };
+  }
+  static fs::path Created(const testing::TempDir& dir) {
+    prefix::CreateMachineImage(dir.path() / "img");
+    return dir.path() / "img";
+  }
+  fs::path Host(const std::string& relative) { return dir.path() / "img" / "drive_c" / relative; }
+  // The host folder of a path below drive C, its parts matched without regard to case.
+  fs::path Found(std::initializer_list<const char*> parts) {
+    fs::path folder = dir.path() / "img" / "drive_c";
+    for (const char* part : parts)
+      for (const auto& entry : fs::directory_iterator(folder))
+        if (EqualNoCase(entry.path().filename().string(), part)) {
+          folder = entry.path();
+          break;
+        }
+    return folder;
+  }
+  static bool EqualNoCase(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+             return std::tolower(static_cast<unsigned char>(x)) ==
+                    std::tolower(static_cast<unsigned char>(y));
+           });
+  }
+  fs::path SystemFolder() { return Found({"windows", "system"}); }
+  std::string Read(RegKey root, const std::string& key, const std::string& name) {
+    return RunStoreRoutine(*machine.platform().registry, root, [&](RegStore& store) {
+      if (!store.OpenPath(key, false) || !store.HasValue(name)) return std::string("<absent>");
+      return store.ReadText(name);
+    });
+  }
+  std::int32_t Number(RegKey root, const std::string& key, const std::string& name) {
+    return RunStoreRoutine(*machine.platform().registry, root, [&](RegStore& store) {
+      store.OpenPath(key, false);
+      return store.ReadNumber(name);
+    });
+  }
+  bool HasKey(RegKey root, const std::string& key) {
+    return RunStoreRoutine(*machine.platform().registry, root,
+                           [&](RegStore& store) { return store.OpenPath(key, false); });
+  }
+  template <class Write>
+  void Store(RegKey root, const std::string& key, Write&& write) {
+    RunStoreRoutine(*machine.platform().registry, root, [&](RegStore& store) {
+      ASSERT_TRUE(store.OpenPath(key, true));
+      write(store);
+    });
+  }
+  ui::ListControl& List() { return context.Get<ui::ListControl>("clbExplorerSetting"); }
+  bool Radio(const char* name) { return context.Get<ui::CheckBox>(name).Checked(); }
+  std::string CdDriver() { return GetSystemDirPath() + "\\IOSUBSYS\\Cdfs.vxd"; }
+  std::string GetSystemDirPath() {
+    std::string system;
+    machine.platform().system->SystemDirectory(system);
+    return system;
+  }
+
+  testing::TempDir dir;
+  prefix::PrefixMachine machine{Created(dir)};
+  Context context{machine.platform(), "C:\\Program Files\\Volnerix\\"};
+  std::vector<std::string> messages;
+};
+
+TEST_F(ExplorerPage, HiddenFilesRadioAndTwoStateRules) {
+  Store(HKCU, kAdvanced, [](RegStore& s) {
+    if (s.HasValue("Hidden")) s.RemoveValue("Hidden");
+    if (s.HasValue("ClassicViewState")) s.RemoveValue("ClassicViewState");
+  });
+  LoadExplorerPage(context);
+  EXPECT_TRUE(Radio("rbExplorer1"));  // no "Hidden" value
+  EXPECT_TRUE(List().ItemChecked(3));  // "ClassicViewState" absent
+  ApplyExplorerPage(context);
+  EXPECT_EQ(Number(HKCU, kAdvanced, "Hidden"), 0);
+  EXPECT_EQ(Number(HKCU, kAdvanced, "ClassicViewState"), 0);
+
+  Store(HKCU, kAdvanced, [](RegStore& s) { s.WriteNumber("Hidden", 2); });
+  LoadExplorerPage(context);
+  EXPECT_TRUE(Radio("rbExplorer2"));
+  EXPECT_FALSE(Radio("rbExplorer1"));
+  Store(HKCU, kAdvanced, [](RegStore& s) { s.WriteNumber("Hidden", 5); });
+  LoadExplorerPage(context);
+  EXPECT_TRUE(Radio("rbExplorer2"));  // an unknown number leaves the buttons as they are
+
+  const std::string explorer = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer";
+  Store(HKCU, explorer, [](RegStore& s) {
+    const unsigned char link[4] = {0x1E, 0, 0, 0};
+    s.WriteBytes("Link", link, 4);
+  });
+  LoadExplorerPage(context);
+  EXPECT_FALSE(List().ItemChecked(4));
+  ApplyExplorerPage(context);
+  const std::uint32_t link = RunStoreRoutine(*machine.platform().registry, HKCU, [&](RegStore& s) {
+    std::uint32_t n = 99;
+    s.OpenPath(explorer, false);
+    s.ReadBytes("Link", &n, 4);
+    return n;
+  });
+  EXPECT_EQ(link, 0u);
+}
+
+TEST_F(ExplorerPage, NotepadVerbIsRemovedWithItsCommand) {
+  const std::string command = "*\\Shell\\Открыть в &Блокноте\\command";
+  Store(HKCR, command, [](RegStore&) {});
+  LoadExplorerPage(context);
+  EXPECT_TRUE(List().ItemChecked(8));
+  ApplyExplorerPage(context);
+  EXPECT_EQ(Read(HKCR, command, ""), "notepad.exe %1");
+  ui::UserCheckItem(List(), 8, false);
+  ApplyExplorerPage(context);
+  EXPECT_FALSE(HasKey(HKCR, "*\\Shell\\Открыть в &Блокноте"));
+  LoadExplorerPage(context);
+  EXPECT_FALSE(List().ItemChecked(8));
+}
+
+TEST_F(ExplorerPage, StandInDriversLeaveTheSystemFolderAsItWas) {
+  const auto before = Snapshot(SystemFolder());
+  LoadExplorerPage(context);
+  EXPECT_FALSE(List().ItemChecked(10));
+  EXPECT_FALSE(List().ItemChecked(11));
+  ui::UserCheckItem(List(), 10, true);
+  ui::UserCheckItem(List(), 11, true);
+  ApplyExplorerPage(context);
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_NE(messages[0].find("Volnerix: "), std::string::npos);
+  EXPECT_EQ(Snapshot(SystemFolder()), before);
+
+  // Unchecked with the CD driver missing: the standard driver would be written; it is not.
+  ASSERT_TRUE(machine.platform().fileOps->Delete(CdDriver()));
+  const auto without = Snapshot(SystemFolder());
+  ui::UserCheckItem(List(), 10, false);
+  ApplyExplorerPage(context);
+  EXPECT_EQ(messages.size(), 2u);  // once per apply
+  EXPECT_EQ(Snapshot(SystemFolder()), without);
+}
+
+TEST_F(ExplorerPage, RealDriversAreReplacedBackedUpAndRestored) {
+  RealDrivers real(*machine.platform().library);
+  machine.platform().library = &real;
+  auto& files = *machine.platform().files;
+  auto& ops = *machine.platform().fileOps;
+  const std::string driver = CdDriver();
+  const std::string backup = driver + ".bak";
+  ASSERT_TRUE(files.Exists(driver));
+  const std::int64_t standard = GetFileSizeByName(ops, driver);
+  ASSERT_NE(standard, kReplacementCdDriverSize);
+
+  LoadExplorerPage(context);
+  ui::UserCheckItem(List(), 10, true);
+  ui::UserCheckItem(List(), 11, true);
+  ApplyExplorerPage(context);
+  EXPECT_TRUE(messages.empty());
+  EXPECT_EQ(GetFileSizeByName(ops, driver), kReplacementCdDriverSize);
+  EXPECT_EQ(GetFileSizeByName(ops, backup), standard);
+  const std::string vfat = GetSystemDirPath() + "\\VMM32\\Vfat.vxd";
+  EXPECT_EQ(GetFileSizeByName(ops, vfat), 9);  // "real VFAT"
+  LoadExplorerPage(context);
+  EXPECT_TRUE(List().ItemChecked(10));
+  EXPECT_TRUE(List().ItemChecked(11));
+
+  ui::UserCheckItem(List(), 10, false);
+  ui::UserCheckItem(List(), 11, false);
+  ApplyExplorerPage(context);
+  EXPECT_EQ(GetFileSizeByName(ops, driver), standard);
+  EXPECT_FALSE(files.Exists(backup));
+  EXPECT_FALSE(files.Exists(vfat));
+
+  ops.Delete(driver);  // unchecked with no driver: the standard resource is written
+  ApplyExplorerPage(context);
+  EXPECT_EQ(GetFileSizeByName(ops, driver), 15);  // "real NORMALCDFS"
+}
+
+TEST_F(ExplorerPage, MissingShellExtensionEndsTheProgramAfterTheRest) {
+  fs::remove(Host("Program Files/Volnerix/vxeject.dll"));
+  LoadExplorerPage(context);
+  ui::UserCheck(context.Get("cbErrorFileYes"), false);
+  ApplyExplorerPage(context);
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_NE(messages[0].find("vxeject.dll"), std::string::npos);
+  EXPECT_FALSE(context.frmMain.Showing());
+  EXPECT_FALSE(HasKey(HKLM, "Software\\Microsoft\\Windows\\CurrentVersion\\Fault"));
+}
+
+TEST_F(ExplorerPage, UserRegistrationAndFaultLog) {
+  Store(HKLM, "Software\\Microsoft\\Windows\\CurrentVersion\\Fault",
+        [](RegStore& s) { s.WriteText("LogFile", "C:\\WINDOWS\\FAULTLOG.TXT"); });
+  LoadExplorerPage(context);
+  EXPECT_TRUE(context.Get<ui::CheckBox>("cbErrorFileYes").Checked());
+  EXPECT_TRUE(context.Get("spbtnErrorFileRun").Visible());
+  ui::UserType(context.Get("edtCurrentUser"), "Иван");
+  ui::UserType(context.Get("edtCurrentOrganisation"), "");
+  ui::UserCheck(context.Get("cbErrorFileYes"), false);
+  EXPECT_FALSE(context.Get("spbtnErrorFileRun").Visible());
+  ApplyExplorerPage(context);
+  const std::string version = "Software\\Microsoft\\Windows\\CurrentVersion";
+  EXPECT_EQ(Read(HKLM, version, "RegisteredOwner"), "Иван");
+  EXPECT_EQ(Read(HKLM, version, "RegisteredOrganization"), "");
+  EXPECT_FALSE(HasKey(HKLM, version + "\\Fault"));
+  LoadExplorerPage(context);
+  EXPECT_FALSE(context.Get<ui::CheckBox>("cbErrorFileYes").Checked());
+}
+
+}  // namespace
+}  // namespace vlx
