@@ -7,7 +7,6 @@
 #include "app/page_tables.h"
 #include "platform/desktop.h"
 #include "platform/dialogs.h"
-#include "tools/tool_pages.h"
 
 namespace vlx {
 
@@ -45,6 +44,7 @@ bool StartProgram(Context& ctx) {
   BindMainWindow(ctx);
   BindToolPages(ctx);
   BindSettingsPages(ctx);
+  BindSystemToolPages(ctx);
   FormCreate(ctx);
   return true;
 }

@@ -3,15 +3,10 @@
 
 namespace vlx {
 
-void LoadDeathScreenPage(Context&) {}
 void LoadServicePage(Context&) {}
 void LoadTempAutoClear(Context&) {}
-void CheckEdits(Context&) {}
 
 void ApplyServicePage(Context&) {}
-void ApplyDeathScreenPage(Context&) {}
 void ApplyTempAutoClear(Context&) {}
-
-void ShowSystemInfo(Context&) {}
 
 }  // namespace vlx

@@ -8,6 +8,10 @@
 #include "pages/startmenu.h"
 #include "pages/user.h"
 #include "tools/repair.h"
+#include "tools/colorpicker.h"
+#include "tools/iconfolder.h"
+#include "tools/info.h"
+#include "tools/screendeath.h"
 #include "tools/tool_pages.h"
 
 namespace vlx {
@@ -17,7 +21,9 @@ std::vector<std::span<const ui::ControlSpec>> MainPageTables() {
   auto tables = ToolPageTables();
   for (auto table : {StartMenuPageControls(), DesktopPageControls(), ControlPanelPageControls(),
                      UserPageControls(), RepairPageControls(), GeneralPageControls(),
-                     ExplorerPageControls(), InternetPageControls()})
+                     ExplorerPageControls(), InternetPageControls(),
+                     DeathScreenPageTable(), ColourPickerPageTable(), InfoPageTable(),
+                     IconFolderPageTable()})
     tables.push_back(table);
   return tables;
 }
@@ -33,6 +39,12 @@ void BindSettingsPages(Context& ctx) {
   BindUserPage(ctx);
   BindRepairPage(ctx);
   BindInternetPage(ctx);
+}
+
+void BindSystemToolPages(Context& ctx) {
+  BindDeathScreenPage(ctx);
+  BindColourPickerPage(ctx);
+  BindIconFolderPage(ctx);
 }
 
 }  // namespace vlx

@@ -8,11 +8,14 @@
 
 namespace vlx {
 
+class Context;
+
 std::vector<std::span<const ui::ControlSpec>> MainPageTables();
 std::vector<std::span<const ui::ControlSpec>> ChangeFormTables();
 
-class Context;
 // Connects the handlers of the settings pages; after the forms are built.
 void BindSettingsPages(Context& ctx);
+// Connects the handlers of the fatal-error colour, colour, information and folder icon pages.
+void BindSystemToolPages(Context& ctx);
 
 }  // namespace vlx

@@ -1,5 +1,6 @@
 // The bundle of ports a routine receives; adapters fill it (src/win32, src/prefix, test fakes).
 #pragma once
+#include "platform/clipboard.h"
 #include "platform/clock.h"
 #include "platform/file_ops.h"
 #include "platform/desktop.h"
@@ -9,8 +10,10 @@
 #include "platform/processes.h"
 #include "platform/profile.h"
 #include "platform/registry.h"
+#include "platform/screen.h"
 #include "platform/shell.h"
 #include "platform/shell_files.h"
+#include "platform/system_facts.h"
 #include "platform/system_info.h"
 #include "platform/system_parameters.h"
 #include "platform/top_windows.h"
@@ -32,6 +35,9 @@ struct Platform {
   ShellFiles* shellFiles = nullptr;
   Dialogs* dialogs = nullptr;
   Desktop* desktop = nullptr;
+  Screen* screen = nullptr;
+  Clipboard* clipboard = nullptr;
+  SystemFacts* facts = nullptr;
 };
 
 }  // namespace vlx

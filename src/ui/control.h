@@ -360,6 +360,10 @@ class Image : public Control {
   bool stretch = false;
   bool transparent = false;
   Picture cursor;  // the mouse pointer over the image
+  // The mouse moved over the image, or anywhere while a button pressed on it is held (the image
+  // holds the capture); `shift` is the buttons and keys held. A button released after a press.
+  std::function<void(std::uint32_t shift)> onMouseMove;
+  Handler onMouseUp;
   struct Drawing {
     Picture picture;
     int x = 0;

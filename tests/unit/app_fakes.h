@@ -115,6 +115,24 @@ struct FakeSystem : SystemInfo {
   }
 };
 
+// INI files that hold nothing and take every write.
+struct EmptyProfile : Profile {
+  std::uint32_t GetString(const char*, const char*, const char* defaultValue, std::string& result,
+                          std::uint32_t, const std::string&) override {
+    result = defaultValue ? defaultValue : "";
+    return static_cast<std::uint32_t>(result.size());
+  }
+  bool WriteString(const char*, const char*, const char*, const char*) override { return true; }
+};
+
+// Facts of a machine that reports nothing.
+struct NoFacts : SystemFacts {
+  bool Version(VersionFacts&) override { return false; }
+  std::uint32_t VersionWord() override { return 0; }
+  MemoryFacts Memory() override { return {}; }
+  bool Volume(const std::string&, VolumeFacts&) override { return false; }
+};
+
 constexpr const char* kProgramDir = "C:\\Program Files\\Volnerix\\";
 
 // A machine with both libraries in the program folder.
@@ -131,6 +149,8 @@ struct FakeMachine {
     platform.shell = &pages.files;
     platform.parameters = &pages.parameters;
     platform.windows = &pages.windows;
+    platform.profile = &profile;
+    platform.facts = &facts;
   }
   vlx::rulestest::FakeMachine pages;
   Log log;
@@ -139,6 +159,8 @@ struct FakeMachine {
   FakeFiles files;
   FakeLibrary library{log};
   FakeSystem system;
+  EmptyProfile profile;
+  NoFacts facts;
   Platform platform;
 };
 
