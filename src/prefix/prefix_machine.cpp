@@ -7,12 +7,14 @@
 #include "prefix/prefix_desktop.h"
 #include "prefix/prefix_dialogs.h"
 #include "prefix/prefix_error.h"
+#include "prefix/prefix_facts.h"
 #include "prefix/prefix_file_ops.h"
 #include "prefix/prefix_files.h"
 #include "prefix/prefix_library.h"
 #include "prefix/prefix_parameters.h"
 #include "prefix/prefix_profile.h"
 #include "prefix/prefix_registry.h"
+#include "prefix/prefix_screen.h"
 #include "prefix/prefix_shell_files.h"
 #include "prefix/prefix_system.h"
 #include "prefix/prefix_tasks.h"
@@ -63,6 +65,9 @@ struct PrefixMachine::Impl {
     platform.windows = &windows;
     platform.dialogs = &dialogs;
     platform.desktop = &desktop;
+    platform.screen = &screen;
+    platform.clipboard = &clipboard;
+    platform.facts = &facts;
   }
 
   // The program folder without its trailing backslash.
@@ -94,6 +99,9 @@ struct PrefixMachine::Impl {
   PrefixFileOps fileOps;
   SimulatedSession session;
   PrefixProcesses processes;
+  SimulatedScreen screen;
+  PrefixClipboard clipboard{journal};
+  PrefixSystemFacts facts{registry, paths};
   PrefixTopWindows windows;
   PrefixShellFiles shellFiles;
   PrefixLibrary library;

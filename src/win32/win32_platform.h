@@ -2,12 +2,14 @@
 #pragma once
 #include "platform/platform.h"
 #include "win32/win32_clock.h"
+#include "win32/win32_facts.h"
 #include "win32/win32_file_ops.h"
 #include "win32/win32_files.h"
 #include "win32/win32_library.h"
 #include "win32/win32_processes.h"
 #include "win32/win32_profile.h"
 #include "win32/win32_registry.h"
+#include "win32/win32_screen.h"
 #include "win32/win32_shell.h"
 #include "win32/win32_shell_files.h"
 #include "win32/win32_system_info.h"
@@ -29,6 +31,9 @@ class Win32Platform {
     platform_.fileOps = &fileOps_;
     platform_.shellFiles = &shellFiles_;
     platform_.library = &library_;
+    platform_.screen = &screen_;
+    platform_.clipboard = &clipboard_;
+    platform_.facts = &facts_;
   }
   Win32Platform(const Win32Platform&) = delete;
   Win32Platform& operator=(const Win32Platform&) = delete;
@@ -47,6 +52,9 @@ class Win32Platform {
   Win32FileOps fileOps_;
   Win32ShellFiles shellFiles_;
   Win32Library library_;
+  Win32Screen screen_;
+  Win32Clipboard clipboard_;
+  Win32SystemFacts facts_;
   Platform platform_;
 };
 
