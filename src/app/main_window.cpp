@@ -7,6 +7,7 @@
 #include "app/page_tables.h"
 #include "platform/desktop.h"
 #include "platform/dialogs.h"
+#include "tools/tool_pages.h"
 
 namespace vlx {
 

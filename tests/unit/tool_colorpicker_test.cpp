@@ -39,7 +39,16 @@ TEST(ColourNotations, ThreeNotationsOfAColour) {
 
 class ColourPage : public ::testing::Test {
  protected:
-  ColourPage() { LoadAllPages(m.ctx); }
+  // The load-all steps of this page (14 to 16), in their order.
+  ColourPage() {
+    Sequence steps;
+    for (const Step& step : LoadAllSteps())
+      if (step.name == "CheckEdits" || step.name == "DrawColourCursor" ||
+          step.name == "ShowCopyStatusHint")
+        steps.push_back(step);
+    EXPECT_EQ(steps.size(), 3u);
+    RunSequence(m.ctx, steps);
+  }
   void Pick(int x, int y, std::uint32_t shift = mouse::Left) {
     m.screen.MovePointer(x, y);
     auto& box = m.Get<ui::Image>("ImgCursorLoad");
