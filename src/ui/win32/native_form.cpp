@@ -1,0 +1,923 @@
+#include "ui/win32/native_form.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "ui/user_action.h"
+
+namespace vlx::ui::win32 {
+
+namespace {
+
+constexpr char kContainerClass[] = "VlxContainer";
+constexpr char kImageClass[] = "VlxImage";
+constexpr char kGroupProp[] = "VlxGroup";
+constexpr char kSubclassProp[] = "VlxPrevProc";
+constexpr int kCheckListItemHeight = 19;
+constexpr int kCheckBoxArea = 16;
+
+bool IsPageControl(const Control& control) {
+  if (control.kind() != Kind::TabControl) return false;
+  return std::any_of(control.Children().begin(), control.Children().end(),
+                     [](const Control* c) { return c->kind() == Kind::TabSheet; });
+}
+
+Control* ControlFromWindow(HWND window) {
+  return reinterpret_cast<Control*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
+// Containers pass their children's notifications on to the top-level window.
+LRESULT CALLBACK ContainerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+      return SendMessageA(GetAncestor(window, GA_ROOT), message, wParam, lParam);
+    case WM_ERASEBKGND: {
+      const Control* control = ControlFromWindow(window);
+      RECT rc;
+      GetClientRect(window, &rc);
+      HBRUSH brush = CreateSolidBrush(ToColorRef(control ? control->Color() : 0x8000000Fu));
+      FillRect(reinterpret_cast<HDC>(wParam), &rc, brush);
+      DeleteObject(brush);
+      return 1;
+    }
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(window, &ps);
+      const Control* control = ControlFromWindow(window);
+      if (control && (GetPropA(window, kGroupProp) || control->kind() == Kind::Panel)) {
+        HFONT font = reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0));
+        HGDIOBJ old = SelectObject(dc, font);
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, ToColorRef(control->EffectiveFont().color));
+        RECT rc;
+        GetClientRect(window, &rc);
+        const std::string& caption = control->Text();
+        if (GetPropA(window, kGroupProp)) {
+          TEXTMETRICA tm;
+          GetTextMetricsA(dc, &tm);
+          RECT frame = rc;
+          frame.top += tm.tmHeight / 2;
+          DrawEdge(dc, &frame, EDGE_ETCHED, BF_RECT);
+          if (!caption.empty()) {
+            SIZE size;
+            GetTextExtentPoint32A(dc, caption.c_str(), static_cast<int>(caption.size()), &size);
+            RECT text = {8, 0, 8 + size.cx + 4, tm.tmHeight};
+            HBRUSH brush = CreateSolidBrush(ToColorRef(control->Color()));
+            FillRect(dc, &text, brush);
+            DeleteObject(brush);
+            TextOutA(dc, 10, 0, caption.c_str(), static_cast<int>(caption.size()));
+          }
+        } else if (!caption.empty()) {
+          DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &rc,
+                    DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        }
+        SelectObject(dc, old);
+      }
+      EndPaint(window, &ps);
+      return 0;
+    }
+    default:
+      return DefWindowProcA(window, message, wParam, lParam);
+  }
+}
+
+void DrawPicture(HDC dc, const Picture& picture, int x, int y, int width, int height,
+                 bool stretch) {
+  if (picture.Empty() || !picture.native) return;
+  if (picture.kind == Picture::Kind::Bitmap) {
+    HBITMAP bitmap = static_cast<HBITMAP>(picture.native.get());
+    BITMAP info{};
+    GetObjectA(bitmap, sizeof info, &info);
+    HDC memory = CreateCompatibleDC(dc);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    if (stretch) {
+      SetStretchBltMode(dc, COLORONCOLOR);
+      StretchBlt(dc, x, y, width, height, memory, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+    } else {
+      BitBlt(dc, x, y, info.bmWidth, info.bmHeight, memory, 0, 0, SRCCOPY);
+    }
+    SelectObject(memory, old);
+    DeleteDC(memory);
+  } else {
+    HICON icon = static_cast<HICON>(picture.native.get());
+    if (stretch)
+      DrawIconEx(dc, x, y, icon, width, height, 0, nullptr, DI_NORMAL);
+    else
+      DrawIconEx(dc, x, y, icon, 0, 0, 0, nullptr, DI_NORMAL | DI_DEFAULTSIZE);
+  }
+}
+
+LRESULT CALLBACK ImageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* image = dynamic_cast<Image*>(ControlFromWindow(window));
+  switch (message) {
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(window, &ps);
+      if (image) {
+        RECT rc;
+        GetClientRect(window, &rc);
+        DrawPicture(dc, image->GetPicture(), 0, 0, rc.right, rc.bottom, image->stretch);
+        for (const auto& drawing : image->Canvas())
+          DrawPicture(dc, drawing.picture, drawing.x, drawing.y, 0, 0, false);
+      }
+      EndPaint(window, &ps);
+      return 0;
+    }
+    case WM_ERASEBKGND:
+      if (image && image->transparent) return 1;
+      break;
+    case WM_SETCURSOR:
+      if (image && !image->cursor.Empty() && image->cursor.native) {
+        SetCursor(static_cast<HCURSOR>(image->cursor.native.get()));
+        return TRUE;
+      }
+      break;
+    case WM_LBUTTONUP:
+      SendMessageA(GetAncestor(window, GA_ROOT), WM_COMMAND,
+                   MAKEWPARAM(GetDlgCtrlID(window), STN_CLICKED), reinterpret_cast<LPARAM>(window));
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+std::string WindowText(HWND window) {
+  const int length = GetWindowTextLengthA(window);
+  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  GetWindowTextA(window, text.data(), length + 1);
+  text.resize(std::strlen(text.c_str()));
+  return text;
+}
+
+std::string FontKey(const Font& font) {
+  return font.name + '|' + std::to_string(font.height) + '|' + (font.bold ? "b" : "n") + '|' +
+         std::to_string(font.charset);
+}
+
+}  // namespace
+
+COLORREF ToColorRef(std::uint32_t colour) {
+  if (colour & 0x80000000u) return GetSysColor(static_cast<int>(colour & 0xFF));
+  return static_cast<COLORREF>(colour & 0x00FFFFFFu);
+}
+
+void NativeForm::RegisterClasses(HINSTANCE instance) {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  WNDCLASSA container{};
+  container.style = CS_HREDRAW | CS_VREDRAW;
+  container.lpfnWndProc = ContainerProc;
+  container.hInstance = instance;
+  container.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  container.lpszClassName = kContainerClass;
+  RegisterClassA(&container);
+  WNDCLASSA image = container;
+  image.lpfnWndProc = ImageProc;
+  image.lpszClassName = kImageClass;
+  RegisterClassA(&image);
+}
+
+NativeForm::NativeForm(Form& form, HWND host, ActionRunner runAction)
+    : form_(form), host_(host), runAction_(std::move(runAction)) {}
+
+NativeForm::~NativeForm() {
+  if (form_.Observer() == this) form_.SetObserver(nullptr);
+  for (auto& [key, font] : fonts_) DeleteObject(font);
+  for (auto& [control, list] : imageLists_) ImageList_Destroy(list);
+  for (auto& [colour, brush] : brushes_) DeleteObject(brush);
+}
+
+void NativeForm::Realize() {
+  for (Control* control : form_.Controls()) Create(*control);
+  for (Control* control : form_.Controls())
+    if (IsPageControl(*control)) {
+      PlaceSheets(*control);
+      ShowActivePage(*control);
+    }
+  form_.SetObserver(this);
+}
+
+HWND NativeForm::WindowOf(const Control& control) const {
+  auto it = windows_.find(&control);
+  return it == windows_.end() ? nullptr : it->second;
+}
+
+Control* NativeForm::ControlOf(HWND window) const {
+  auto it = controls_.find(window);
+  return it == controls_.end() ? nullptr : it->second;
+}
+
+HWND NativeForm::ParentWindowOf(const Control& control) const {
+  // Tab sheets live beside their page control so their children's messages reach the host.
+  const Control* parent = control.Parent();
+  while (parent && parent != &form_) {
+    if (parent->kind() == Kind::TabControl && control.kind() == Kind::TabSheet) {
+      parent = parent->Parent();
+      continue;
+    }
+    if (HWND window = WindowOf(*parent)) return window;
+    parent = parent->Parent();
+  }
+  return host_;
+}
+
+HFONT NativeForm::FontFor(const Control& control) {
+  const Font& font = control.EffectiveFont();
+  const std::string key = FontKey(font);
+  auto it = fonts_.find(key);
+  if (it != fonts_.end()) return it->second;
+  HFONT handle = CreateFontA(-font.height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
+                             FALSE, static_cast<BYTE>(font.charset), OUT_DEFAULT_PRECIS,
+                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                             font.name.c_str());
+  fonts_[key] = handle;
+  return handle;
+}
+
+HBRUSH NativeForm::BrushFor(std::uint32_t colour) {
+  auto it = brushes_.find(colour);
+  if (it != brushes_.end()) return it->second;
+  HBRUSH brush = CreateSolidBrush(ToColorRef(colour));
+  brushes_[colour] = brush;
+  return brush;
+}
+
+void NativeForm::Create(Control& control) {
+  const char* cls = nullptr;
+  DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
+  DWORD exStyle = 0;
+  const Kind kind = control.kind();
+  switch (kind) {
+    case Kind::Form:
+    case Kind::PopupMenu:
+    case Kind::MenuItem:
+      return;  // not windows of their own
+    case Kind::TabSheet:
+    case Kind::Panel:
+    case Kind::GroupBox:
+      cls = kContainerClass;
+      style |= WS_CLIPCHILDREN;
+      exStyle |= WS_EX_CONTROLPARENT;
+      break;
+    case Kind::TabControl:
+      cls = WC_TABCONTROLA;
+      style |= WS_TABSTOP | (IsPageControl(control) ? TCS_MULTILINE : 0);
+      break;
+    case Kind::Label:
+      cls = "STATIC";
+      style |= SS_LEFT | SS_NOPREFIX | SS_NOTIFY;
+      break;
+    case Kind::Bevel:
+      cls = "STATIC";
+      style |= SS_ETCHEDFRAME;
+      break;
+    case Kind::Button:
+      cls = "BUTTON";
+      style |= BS_PUSHBUTTON | WS_TABSTOP;
+      break;
+    case Kind::SpeedButton:
+      cls = "BUTTON";
+      style |= BS_CHECKBOX | BS_PUSHLIKE | BS_FLAT;
+      break;
+    case Kind::CheckBox:
+      cls = "BUTTON";
+      style |= BS_CHECKBOX | BS_MULTILINE | WS_TABSTOP;
+      break;
+    case Kind::RadioButton:
+      cls = "BUTTON";
+      style |= BS_RADIOBUTTON | BS_MULTILINE | WS_TABSTOP;
+      break;
+    case Kind::CheckListBox:
+      cls = "LISTBOX";
+      style |= LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT |
+               WS_VSCROLL | WS_TABSTOP;
+      exStyle |= WS_EX_CLIENTEDGE;
+      break;
+    case Kind::ListBox:
+      cls = "LISTBOX";
+      style |= LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP;
+      exStyle |= WS_EX_CLIENTEDGE;
+      break;
+    case Kind::ComboBox: {
+      cls = "COMBOBOX";
+      const auto& combo = static_cast<const ComboBox&>(control);
+      style |= WS_VSCROLL | WS_TABSTOP | (combo.DropDownList() ? CBS_DROPDOWNLIST : CBS_DROPDOWN);
+      if (combo.OwnerDraw()) style |= CBS_OWNERDRAWFIXED | CBS_HASSTRINGS;
+      break;
+    }
+    case Kind::Edit:
+    case Kind::SpinEdit:
+      cls = "EDIT";
+      style |= ES_AUTOHSCROLL | WS_TABSTOP;
+      exStyle |= WS_EX_CLIENTEDGE;
+      break;
+    case Kind::Memo:
+      cls = "EDIT";
+      style |= ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_TABSTOP;
+      exStyle |= WS_EX_CLIENTEDGE;
+      break;
+    case Kind::TrackBar: {
+      cls = TRACKBAR_CLASSA;
+      const Rect& b = control.Bounds();
+      style |= TBS_AUTOTICKS | WS_TABSTOP | (b.height > b.width ? TBS_VERT : TBS_HORZ);
+      break;
+    }
+    case Kind::ListView:
+      cls = WC_LISTVIEWA;
+      style |= LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_TABSTOP;
+      exStyle |= WS_EX_CLIENTEDGE;
+      break;
+    case Kind::Image:
+      cls = kImageClass;
+      break;
+  }
+  const Rect& b = control.Bounds();
+  HWND parent = ParentWindowOf(control);
+  const int id = static_cast<int>(1000 + windows_.size());
+  HWND window = CreateWindowExA(exStyle, cls, control.Text().c_str(), style, b.left, b.top,
+                                b.width, b.height, parent, reinterpret_cast<HMENU>(
+                                    static_cast<INT_PTR>(id)),
+                                GetModuleHandleA(nullptr), nullptr);
+  if (!window) return;
+  windows_[&control] = window;
+  controls_[window] = &control;
+  SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&control));
+  if (kind == Kind::GroupBox) SetPropA(window, kGroupProp, reinterpret_cast<HANDLE>(1));
+  SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(control)), FALSE);
+
+  ++syncing_;
+  switch (kind) {
+    case Kind::Label:
+      if (b.width == 0 || b.height == 0) Sync(control, Prop::Caption);
+      break;
+    case Kind::CheckListBox:
+      SendMessageA(window, LB_SETITEMHEIGHT, 0, kCheckListItemHeight);
+      SetPropA(window, kSubclassProp,
+               reinterpret_cast<HANDLE>(SetWindowLongPtrA(
+                   window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ListSubclassProc))));
+      FillItems(control);
+      break;
+    case Kind::ListBox:
+    case Kind::ComboBox:
+    case Kind::TabControl:
+      FillItems(control);
+      break;
+    case Kind::ListView:
+      SendMessageA(window, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT,
+                   LVS_EX_FULLROWSELECT);
+      Sync(control, Prop::Columns);
+      break;
+    case Kind::SpinEdit: {
+      HWND spin = CreateWindowExA(0, UPDOWN_CLASSA, "",
+                                  WS_CHILD | WS_VISIBLE | UDS_ALIGNRIGHT | UDS_ARROWKEYS |
+                                      UDS_NOTHOUSANDS | UDS_SETBUDDYINT,
+                                  0, 0, 0, 0, parent, nullptr, GetModuleHandleA(nullptr), nullptr);
+      SendMessageA(spin, UDM_SETBUDDY, reinterpret_cast<WPARAM>(window), 0);
+      SetPropA(window, "VlxSpin", spin);
+      Sync(control, Prop::Range);
+      Sync(control, Prop::Caption);
+      break;
+    }
+    case Kind::TrackBar:
+      Sync(control, Prop::Range);
+      Sync(control, Prop::Position);
+      break;
+    case Kind::CheckBox:
+    case Kind::RadioButton:
+    case Kind::SpeedButton:
+      Sync(control, kind == Kind::SpeedButton ? Prop::Down : Prop::Checked);
+      break;
+    default:
+      break;
+  }
+  --syncing_;
+  EnableWindow(window, control.Enabled());
+  if (control.Visible() && kind != Kind::TabSheet) ShowWindow(window, SW_SHOWNA);
+}
+
+void NativeForm::PlaceSheets(Control& pages) {
+  HWND tab = WindowOf(pages);
+  if (!tab) return;
+  RECT rc;
+  GetClientRect(tab, &rc);
+  TabCtrl_AdjustRect(tab, FALSE, &rc);
+  MapWindowPoints(tab, GetParent(tab), reinterpret_cast<POINT*>(&rc), 2);
+  for (Control* sheet : static_cast<TabControl&>(pages).Sheets())
+    if (HWND window = WindowOf(*sheet)) {
+      SetWindowPos(window, HWND_TOP, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,
+                   SWP_NOACTIVATE);
+    }
+}
+
+void NativeForm::ShowActivePage(Control& pages) {
+  auto& tabs = static_cast<TabControl&>(pages);
+  HWND tab = WindowOf(pages);
+  const int index = tabs.ActiveIndex();
+  if (tab && TabCtrl_GetCurSel(tab) != index) TabCtrl_SetCurSel(tab, index);
+  const Control* active = tabs.ActivePage();
+  for (Control* sheet : tabs.Sheets())
+    if (HWND window = WindowOf(*sheet)) ShowWindow(window, sheet == active ? SW_SHOW : SW_HIDE);
+  PlaceSheets(pages);
+}
+
+void NativeForm::FillItems(Control& control) {
+  HWND window = WindowOf(control);
+  if (!window) return;
+  ++syncing_;
+  switch (control.kind()) {
+    case Kind::ListBox:
+    case Kind::CheckListBox: {
+      auto& list = static_cast<ListControl&>(control);
+      SendMessageA(window, WM_SETREDRAW, FALSE, 0);
+      SendMessageA(window, LB_RESETCONTENT, 0, 0);
+      for (const ListItem& item : list.Items())
+        SendMessageA(window, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.text.c_str()));
+      SendMessageA(window, LB_SETCURSEL, static_cast<WPARAM>(list.ItemIndex()), 0);
+      SendMessageA(window, WM_SETREDRAW, TRUE, 0);
+      InvalidateRect(window, nullptr, TRUE);
+      break;
+    }
+    case Kind::ComboBox: {
+      auto& list = static_cast<ComboBox&>(control);
+      SendMessageA(window, CB_RESETCONTENT, 0, 0);
+      for (const ListItem& item : list.Items())
+        SendMessageA(window, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.text.c_str()));
+      SendMessageA(window, CB_SETCURSEL, static_cast<WPARAM>(list.ItemIndex()), 0);
+      break;
+    }
+    case Kind::TabControl: {
+      auto& tabs = static_cast<TabControl&>(control);
+      TabCtrl_DeleteAllItems(window);
+      for (int i = 0; i < tabs.TabCount(); ++i) {
+        std::string caption = tabs.TabCaption(i);
+        TCITEMA item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = caption.data();
+        SendMessageA(window, TCM_INSERTITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+      }
+      TabCtrl_SetCurSel(window, tabs.ActiveIndex());
+      break;
+    }
+    case Kind::ListView: {
+      auto& view = static_cast<ListView&>(control);
+      SendMessageA(window, WM_SETREDRAW, FALSE, 0);
+      ListView_DeleteAllItems(window);
+      HIMAGELIST images = nullptr;
+      const bool withIcons = std::any_of(view.Items().begin(), view.Items().end(),
+                                         [](const ListItem& i) { return !i.icon.Empty(); });
+      if (withIcons) {
+        images = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, view.Count(), 4);
+      }
+      for (int row = 0; row < view.Count(); ++row) {
+        const ListItem& item = view.Item(row);
+        std::string text = item.text;
+        LVITEMA lv{};
+        lv.mask = LVIF_TEXT;
+        lv.iItem = row;
+        lv.pszText = text.data();
+        if (images && item.icon.native) {
+          lv.mask |= LVIF_IMAGE;
+          lv.iImage = ImageList_AddIcon(images, static_cast<HICON>(item.icon.native.get()));
+        }
+        SendMessageA(window, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&lv));
+        for (std::size_t col = 0; col < item.sub.size(); ++col) {
+          std::string sub = item.sub[col];
+          LVITEMA cell{};
+          cell.iSubItem = static_cast<int>(col + 1);
+          cell.pszText = sub.data();
+          SendMessageA(window, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&cell));
+        }
+      }
+      HIMAGELIST old = ListView_SetImageList(window, images, LVSIL_SMALL);
+      (void)old;
+      if (auto it = imageLists_.find(&control); it != imageLists_.end()) {
+        ImageList_Destroy(it->second);
+        imageLists_.erase(it);
+      }
+      if (images) imageLists_[&control] = images;
+      SelectIndex(control);
+      SendMessageA(window, WM_SETREDRAW, TRUE, 0);
+      InvalidateRect(window, nullptr, TRUE);
+      break;
+    }
+    default:
+      break;
+  }
+  --syncing_;
+}
+
+void NativeForm::SelectIndex(Control& control) {
+  HWND window = WindowOf(control);
+  if (!window) return;
+  ++syncing_;
+  auto& list = static_cast<ListControl&>(control);
+  switch (control.kind()) {
+    case Kind::ListBox:
+    case Kind::CheckListBox:
+      SendMessageA(window, LB_SETCURSEL, static_cast<WPARAM>(list.ItemIndex()), 0);
+      break;
+    case Kind::ComboBox:
+      SendMessageA(window, CB_SETCURSEL, static_cast<WPARAM>(list.ItemIndex()), 0);
+      break;
+    case Kind::TabControl:
+      if (IsPageControl(control))
+        ShowActivePage(control);
+      else
+        TabCtrl_SetCurSel(window, list.ItemIndex());
+      break;
+    case Kind::ListView: {
+      ListView_SetItemState(window, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+      if (list.ItemIndex() >= 0) {
+        ListView_SetItemState(window, list.ItemIndex(), LVIS_SELECTED | LVIS_FOCUSED,
+                              LVIS_SELECTED | LVIS_FOCUSED);
+        ListView_EnsureVisible(window, list.ItemIndex(), FALSE);
+      }
+      break;
+    }
+    default:
+      break;
+  }
+  --syncing_;
+}
+
+void NativeForm::Changed(Control& control, Prop prop) { Sync(control, prop); }
+
+void NativeForm::Sync(Control& control, Prop prop) {
+  HWND window = WindowOf(control);
+  if (control.kind() == Kind::PopupMenu || control.kind() == Kind::MenuItem) return;
+  if (!window) return;
+  ++syncing_;
+  switch (prop) {
+    case Prop::Caption:
+      if (control.kind() == Kind::TabSheet) {
+        if (Control* pages = control.Parent()) FillItems(*pages);
+      } else if (control.kind() == Kind::Label && (control.Bounds().width == 0 ||
+                                                   control.Bounds().height == 0)) {
+        SetWindowTextA(window, control.Text().c_str());
+        HDC dc = GetDC(window);
+        HGDIOBJ old = SelectObject(dc, FontFor(control));
+        RECT rc = {0, 0, 1000, 1000};
+        DrawTextA(dc, control.Text().c_str(), -1, &rc, DT_CALCRECT | DT_NOPREFIX);
+        SelectObject(dc, old);
+        ReleaseDC(window, dc);
+        SetWindowPos(window, nullptr, 0, 0, rc.right, rc.bottom, SWP_NOMOVE | SWP_NOZORDER);
+      } else if (WindowText(window) != control.Text()) {
+        SetWindowTextA(window, control.Text().c_str());
+      }
+      if (control.kind() == Kind::GroupBox || control.kind() == Kind::Panel)
+        InvalidateRect(window, nullptr, TRUE);
+      break;
+    case Prop::Bounds: {
+      const Rect& b = control.Bounds();
+      MoveWindow(window, b.left, b.top, b.width, b.height, TRUE);
+      if (IsPageControl(control)) PlaceSheets(control);
+      break;
+    }
+    case Prop::Enabled:
+      EnableWindow(window, control.Enabled());
+      break;
+    case Prop::Visible:
+      if (control.kind() != Kind::TabSheet) ShowWindow(window, control.Visible() ? SW_SHOW : SW_HIDE);
+      break;
+    case Prop::Color:
+    case Prop::Font:
+    case Prop::Picture:
+    case Prop::Canvas:
+      if (prop == Prop::Font)
+        SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(control)), TRUE);
+      InvalidateRect(window, nullptr, TRUE);
+      break;
+    case Prop::Hint:
+      break;
+    case Prop::Checked:
+      if (auto* box = dynamic_cast<CheckBox*>(&control))
+        SendMessageA(window, BM_SETCHECK, box->Checked() ? BST_CHECKED : BST_UNCHECKED, 0);
+      else
+        InvalidateRect(window, nullptr, TRUE);  // check list box items
+      break;
+    case Prop::Down:
+      if (auto* button = dynamic_cast<SpeedButton*>(&control))
+        SendMessageA(window, BM_SETCHECK, button->Down() ? BST_CHECKED : BST_UNCHECKED, 0);
+      break;
+    case Prop::Items:
+      FillItems(control);
+      break;
+    case Prop::ItemIndex:
+      SelectIndex(control);
+      break;
+    case Prop::Range:
+    case Prop::Position:
+      if (auto* range = dynamic_cast<RangeControl*>(&control)) {
+        if (control.kind() == Kind::TrackBar) {
+          SendMessageA(window, TBM_SETRANGEMIN, FALSE, range->Min());
+          SendMessageA(window, TBM_SETRANGEMAX, TRUE, range->Max());
+          SendMessageA(window, TBM_SETPOS, TRUE, range->Position());
+        } else if (HWND spin = static_cast<HWND>(GetPropA(window, "VlxSpin"))) {
+          SendMessageA(spin, UDM_SETRANGE32, static_cast<WPARAM>(range->Min()), range->Max());
+          if (WindowText(window) != control.Text()) SetWindowTextA(window, control.Text().c_str());
+        }
+      }
+      break;
+    case Prop::Columns:
+      if (auto* view = dynamic_cast<ListView*>(&control)) {
+        while (ListView_DeleteColumn(window, 0)) {
+        }
+        int index = 0;
+        for (const Column& column : view->Columns()) {
+          std::string caption = column.caption;
+          LVCOLUMNA lvc{};
+          lvc.mask = LVCF_TEXT | LVCF_WIDTH;
+          lvc.cx = column.width;
+          lvc.pszText = caption.data();
+          SendMessageA(window, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index++), reinterpret_cast<LPARAM>(&lvc));
+        }
+        FillItems(control);
+      }
+      break;
+  }
+  --syncing_;
+}
+
+void NativeForm::Act(const std::function<void()>& action) {
+  if (syncing_ > 0) return;  // native echoes of the model's own changes
+  runAction_(action);
+}
+
+bool NativeForm::OnCommand(HWND child, int code) {
+  Control* control = ControlOf(child);
+  if (!control) return false;
+  switch (control->kind()) {
+    case Kind::Button:
+    case Kind::SpeedButton:
+    case Kind::CheckBox:
+    case Kind::RadioButton:
+      if (code == BN_CLICKED) Act([control] { UserClick(*control); });
+      return true;
+    case Kind::Image:
+    case Kind::Label:
+      if (code == STN_CLICKED && control->onClick) Act([control] { UserClick(*control); });
+      return true;
+    case Kind::ListBox:
+    case Kind::CheckListBox:
+      if (code == LBN_SELCHANGE) {
+        const int index = static_cast<int>(SendMessageA(child, LB_GETCURSEL, 0, 0));
+        Act([control, index] { UserSelect(*control, index); });
+      } else if (code == LBN_DBLCLK) {
+        Act([control] { UserDoubleClick(*control); });
+      }
+      return true;
+    case Kind::ComboBox:
+      if (code == CBN_SELCHANGE) {
+        const int index = static_cast<int>(SendMessageA(child, CB_GETCURSEL, 0, 0));
+        Act([control, index] { UserSelect(*control, index); });
+      } else if (code == CBN_EDITCHANGE) {
+        const std::string text = WindowText(child);
+        Act([control, text] { UserType(*control, text); });
+      }
+      return true;
+    case Kind::Edit:
+    case Kind::Memo:
+    case Kind::SpinEdit:
+      if (code == EN_CHANGE && syncing_ == 0) {
+        const std::string text = WindowText(child);
+        if (text != control->Text()) Act([control, text] { UserType(*control, text); });
+      }
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool NativeForm::OnNotify(NMHDR& header, LRESULT& result) {
+  Control* control = ControlOf(header.hwndFrom);
+  if (!control) return false;
+  result = 0;
+  if (control->kind() == Kind::TabControl && header.code == TCN_SELCHANGE) {
+    const int index = TabCtrl_GetCurSel(header.hwndFrom);
+    Act([control, index] { UserSelect(*control, index); });
+    return true;
+  }
+  if (control->kind() == Kind::ListView) {
+    if (header.code == LVN_ITEMCHANGED) {
+      const auto& change = reinterpret_cast<NMLISTVIEW&>(header);
+      if ((change.uChanged & LVIF_STATE) && (change.uNewState & LVIS_SELECTED) &&
+          !(change.uOldState & LVIS_SELECTED)) {
+        const int row = change.iItem;
+        if (static_cast<ListControl*>(control)->ItemIndex() != row)
+          Act([control, row] { UserSelect(*control, row); });
+      }
+      return true;
+    }
+    if (header.code == NM_DBLCLK) {
+      Act([control] { UserDoubleClick(*control); });
+      return true;
+    }
+    if (header.code == NM_RCLICK) {
+      POINT pt;
+      GetCursorPos(&pt);
+      LVHITTESTINFO hit{};
+      hit.pt = pt;
+      ScreenToClient(header.hwndFrom, &hit.pt);
+      const int row = ListView_HitTest(header.hwndFrom, &hit);
+      if (row >= 0 && static_cast<ListControl*>(control)->ItemIndex() != row)
+        Act([control, row] { UserSelect(*control, row); });
+      ShowPopupFor(*control, pt.x, pt.y);
+      return true;
+    }
+  }
+  return false;
+}
+
+bool NativeForm::OnDrawItem(DRAWITEMSTRUCT& item) {
+  Control* control = ControlOf(item.hwndItem);
+  if (!control || item.itemID == static_cast<UINT>(-1)) return control != nullptr;
+  auto& list = static_cast<ListControl&>(*control);
+  const int index = static_cast<int>(item.itemID);
+  if (index >= list.Count()) return true;
+  const ListItem& entry = list.Item(index);
+  HDC dc = item.hDC;
+  RECT rc = item.rcItem;
+  const bool selected = (item.itemState & ODS_SELECTED) != 0;
+  FillRect(dc, &rc, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+  RECT text = rc;
+  if (control->kind() == Kind::CheckListBox) {
+    RECT box = {rc.left + 2, rc.top + (rc.bottom - rc.top - 13) / 2, rc.left + 15, 0};
+    box.bottom = box.top + 13;
+    DrawFrameControl(dc, &box, DFC_BUTTON,
+                     DFCS_BUTTONCHECK | DFCS_FLAT | (entry.checked ? DFCS_CHECKED : 0) |
+                         (control->Enabled() ? 0 : DFCS_INACTIVE));
+    text.left += kCheckBoxArea + 4;
+  } else {
+    // Owner-drawn combo box: a colour swatch before the text.
+    RECT swatch = {rc.left + 2, rc.top + 2, rc.left + 26, rc.bottom - 2};
+    HBRUSH brush = CreateSolidBrush(ToColorRef(static_cast<std::uint32_t>(entry.data)));
+    FillRect(dc, &swatch, brush);
+    DeleteObject(brush);
+    FrameRect(dc, &swatch, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    text.left += 30;
+  }
+  DrawTextA(dc, entry.text.c_str(), -1, &text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+  if (item.itemState & ODS_FOCUS) DrawFocusRect(dc, &rc);
+  return true;
+}
+
+bool NativeForm::OnScroll(HWND child) {
+  Control* control = ControlOf(child);
+  if (!control || control->kind() != Kind::TrackBar) return false;
+  const int position = static_cast<int>(SendMessageA(child, TBM_GETPOS, 0, 0));
+  if (static_cast<RangeControl*>(control)->Position() != position)
+    Act([control, position] { UserSet(*control, position); });
+  return true;
+}
+
+bool NativeForm::OnCtlColor(HDC dc, HWND child, LRESULT& result) {
+  Control* control = ControlOf(child);
+  if (!control) return false;
+  SetTextColor(dc, ToColorRef(control->EffectiveFont().color));
+  const Kind kind = control->kind();
+  if (kind == Kind::Edit || kind == Kind::Memo || kind == Kind::SpinEdit ||
+      kind == Kind::ListBox || kind == Kind::ComboBox) {
+    const std::uint32_t colour =
+        control->Color() == 0x8000000Fu ? 0x80000005u : control->Color();  // clWindow default
+    SetBkColor(dc, ToColorRef(colour));
+    result = reinterpret_cast<LRESULT>(BrushFor(colour));
+    return true;
+  }
+  const auto* plain = dynamic_cast<const Plain*>(control);
+  if (plain && plain->transparent) {
+    SetBkMode(dc, TRANSPARENT);
+    result = reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+    return true;
+  }
+  // Labels, check boxes and radio buttons take the colour of what they stand on.
+  const Control* parent = control->Parent();
+  const std::uint32_t colour =
+      kind == Kind::Label ? control->Color() : (parent ? parent->Color() : control->Color());
+  SetBkColor(dc, ToColorRef(colour));
+  result = reinterpret_cast<LRESULT>(BrushFor(colour));
+  return true;
+}
+
+void NativeForm::ShowPopupFor(Control& control, int x, int y) {
+  if (control.PopupMenuName().empty()) return;
+  Control* popup = form_.Find(control.PopupMenuName());
+  if (!popup) return;
+  HMENU menu = CreatePopupMenu();
+  std::vector<Control*> items;
+  for (Control* child : popup->Children()) {
+    if (child->kind() != Kind::MenuItem || !child->Visible()) continue;
+    items.push_back(child);
+    const UINT id = static_cast<UINT>(items.size());
+    if (child->Text() == "-") {
+      AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+      continue;
+    }
+    const auto* menuItem = static_cast<MenuItem*>(child);
+    AppendMenuA(menu, MF_STRING | (child->Enabled() ? 0 : MF_GRAYED) |
+                          (menuItem->Checked() ? MF_CHECKED : 0),
+                id, child->Text().c_str());
+  }
+  const UINT chosen = static_cast<UINT>(
+      TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, x, y, 0, host_, nullptr));
+  DestroyMenu(menu);
+  if (chosen >= 1 && chosen <= items.size()) {
+    Control* item = items[chosen - 1];
+    Act([item] { UserClick(*item); });
+  }
+}
+
+void NativeForm::OnListClick(Control& control, HWND window, int x, int y) {
+  const LRESULT hit = SendMessageA(window, LB_ITEMFROMPOINT, 0, MAKELPARAM(x, y));
+  if (HIWORD(hit)) return;  // outside every item
+  const int index = LOWORD(hit);
+  if (x >= kCheckBoxArea + 2 || !control.Enabled()) return;
+  auto& list = static_cast<ListControl&>(control);
+  if (index >= list.Count()) return;
+  const bool on = !list.ItemChecked(index);
+  Act([&control, index, on] { UserCheckItem(control, index, on); });
+}
+
+LRESULT CALLBACK NativeForm::ListSubclassProc(HWND window, UINT message, WPARAM wParam,
+                                              LPARAM lParam) {
+  const auto previous = reinterpret_cast<WNDPROC>(GetPropA(window, kSubclassProp));
+  if (message == WM_LBUTTONDOWN || (message == WM_KEYDOWN && wParam == VK_SPACE)) {
+    // The check list box asks its host window to toggle the item under the mouse.
+    HWND root = GetAncestor(window, GA_ROOT);
+    int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
+    if (message == WM_KEYDOWN) {
+      const int current = static_cast<int>(CallWindowProcA(previous, window, LB_GETCURSEL, 0, 0));
+      RECT rc{};
+      CallWindowProcA(previous, window, LB_GETITEMRECT, static_cast<WPARAM>(current),
+                      reinterpret_cast<LPARAM>(&rc));
+      x = rc.left + 4;
+      y = rc.top + 2;
+    }
+    const LRESULT result = CallWindowProcA(previous, window, message, wParam, lParam);
+    SendMessageA(root, WM_APP + 1, reinterpret_cast<WPARAM>(window), MAKELPARAM(x, y));
+    return result;
+  }
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+    RemovePropA(window, kSubclassProp);
+  }
+  return CallWindowProcA(previous, window, message, wParam, lParam);
+}
+
+bool NativeForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  switch (message) {
+    case WM_COMMAND:
+      if (lParam) {
+        result = 0;
+        return OnCommand(reinterpret_cast<HWND>(lParam), HIWORD(wParam));
+      }
+      return false;
+    case WM_NOTIFY:
+      return OnNotify(*reinterpret_cast<NMHDR*>(lParam), result);
+    case WM_DRAWITEM:
+      result = TRUE;
+      return OnDrawItem(*reinterpret_cast<DRAWITEMSTRUCT*>(lParam));
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+      result = 0;
+      return lParam && OnScroll(reinterpret_cast<HWND>(lParam));
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+      return OnCtlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), result);
+    case WM_CONTEXTMENU: {
+      Control* control = ControlOf(reinterpret_cast<HWND>(wParam));
+      if (!control || control->PopupMenuName().empty()) return false;
+      ShowPopupFor(*control, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+      result = 0;
+      return true;
+    }
+    case WM_APP + 1: {
+      HWND list = reinterpret_cast<HWND>(wParam);
+      if (Control* control = ControlOf(list))
+        OnListClick(*control, list, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+      result = 0;
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+}  // namespace vlx::ui::win32

@@ -1,0 +1,75 @@
+// Realises a form of the control model as native Win32 controls and keeps them in step with it.
+// The model stays the single source of truth: input becomes a user action on the model, and
+// every model change (observed) updates the native control.
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+
+#include <functional>
+#include <map>
+#include <string>
+
+#include "ui/form.h"
+
+namespace vlx::ui::win32 {
+
+class NativeForm : public FormObserver {
+ public:
+  // `runAction` runs a user action with the program's error box around it.
+  using ActionRunner = std::function<void(const std::function<void()>&)>;
+
+  NativeForm(Form& form, HWND host, ActionRunner runAction);
+  ~NativeForm() override;
+  NativeForm(const NativeForm&) = delete;
+  NativeForm& operator=(const NativeForm&) = delete;
+
+  // Creates a native window for every control of the form.
+  void Realize();
+
+  // Messages from native children (containers forward theirs to the host); true when handled.
+  bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+  HWND WindowOf(const Control& control) const;
+  Control* ControlOf(HWND window) const;
+
+  void Changed(Control& control, Prop prop) override;
+
+  // Registers the window classes of containers and images (once per process).
+  static void RegisterClasses(HINSTANCE instance);
+
+ private:
+  void Create(Control& control);
+  HWND ParentWindowOf(const Control& control) const;
+  void Sync(Control& control, Prop prop);
+  void FillItems(Control& control);
+  void SelectIndex(Control& control);
+  void ShowActivePage(Control& pages);
+  void PlaceSheets(Control& pages);
+  HFONT FontFor(const Control& control);
+  HBRUSH BrushFor(std::uint32_t colour);
+  void Act(const std::function<void()>& action);
+  void ShowPopupFor(Control& control, int x, int y);
+  bool OnCommand(HWND child, int code);
+  bool OnNotify(NMHDR& header, LRESULT& result);
+  bool OnDrawItem(DRAWITEMSTRUCT& item);
+  bool OnScroll(HWND child);
+  bool OnCtlColor(HDC dc, HWND child, LRESULT& result);
+  void OnListClick(Control& control, HWND window, int x, int y);
+
+  static LRESULT CALLBACK ListSubclassProc(HWND, UINT, WPARAM, LPARAM);
+
+  Form& form_;
+  HWND host_;
+  ActionRunner runAction_;
+  std::map<const Control*, HWND> windows_;
+  std::map<HWND, Control*> controls_;
+  std::map<std::string, HFONT> fonts_;
+  std::map<const Control*, HIMAGELIST> imageLists_;
+  std::map<std::uint32_t, HBRUSH> brushes_;
+  int syncing_ = 0;  // > 0 while the model writes into native controls
+};
+
+// Colour of the model (0x00BBGGRR, or a system colour with the top bit set) as a COLORREF.
+COLORREF ToColorRef(std::uint32_t colour);
+
+}  // namespace vlx::ui::win32

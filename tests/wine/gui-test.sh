@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# volnrx.exe in a real window under Wine and Xvfb: it shows its window, every page is reached by
+# real clicks on its tab (a screenshot of each lands in the build tree), a second copy brings the
+# first to the front and ends with 0, "Отмена" ends the process, and without vlximg.dll the
+# message box appears and OK ends the program.
+set -uo pipefail
+: "${VLX_WIN_BUILD:?}" "${WINEPREFIX:?}" "${DISPLAY:?}"
+wine=${VLX_WINE:-wine}
+probe="$VLX_WIN_BUILD/tests/gui_probe.exe"
+shots="$VLX_WIN_BUILD/gui-screenshots"
+mkdir -p "$shots"
+fail=0
+check() {  # check DESCRIPTION CONDITION...
+  local what=$1; shift
+  if "$@"; then echo "ok: $what"; else echo "FAIL: $what"; fail=1; fi
+}
+wait_for() {  # wait_for SECONDS COMMAND...: until the command succeeds
+  local limit=$1; shift
+  for _ in $(seq $((limit * 5))); do "$@" >/dev/null 2>&1 && return 0; sleep 0.2; done
+  return 1
+}
+pid_alive() { kill -0 "$1" 2>/dev/null; }
+pid_gone() { ! kill -0 "$1" 2>/dev/null; }
+probe() { timeout 30 "$wine" "$probe" "$@" 2>/dev/null | tr -d '\r'; }
+
+# Wine draws the caption itself (with our "?" button) when it does not hand it to a window manager.
+timeout 60 "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+
+app="$WINEPREFIX/drive_c/Volnerix"
+rm -rf "$app"; mkdir -p "$app"
+cp "$VLX_WIN_BUILD/volnrx.exe" "$VLX_WIN_BUILD/vlximg.dll" "$VLX_WIN_BUILD/vxeject.dll" "$app/"
+
+timeout 300 "$wine" "$app/volnrx.exe" >/dev/null 2>&1 &
+first=$!
+check "the main window appears" wait_for 60 probe cursel
+check "the first page shown is Общие (tab 9)" test "$(probe cursel)" = 8
+for i in $(seq 0 16); do
+  read -r x y < <(probe tab "$i")
+  xdotool mousemove "$x" "$y" click 1
+  wait_for 10 test "$(probe cursel)" = "$i"
+  check "page $((i + 1)) shown by a click on its tab" test "$(probe cursel)" = "$i"
+  sleep 0.3
+  import -window root "$shots/page-$(printf %02d $((i + 1))).png" 2>/dev/null
+  overlaps=$(probe overlaps | tail -n 1)
+  check "page $((i + 1)): no control overlaps another" test "${overlaps:-1}" = 0
+done
+
+probe minimize
+timeout 60 "$wine" "$app/volnrx.exe" >/dev/null 2>&1
+second=$?
+check "a second copy ends with exit code 0" test "$second" = 0
+check "the first copy still runs" pid_alive "$first"
+check "the first window is restored from minimised" wait_for 10 test "$(probe iconic)" = 0
+check "the first window comes to the front" wait_for 10 test "$(probe foreground)" = 1
+
+read -r x y < <(probe button "Отмена")
+xdotool mousemove "$x" "$y" click 1
+check "Отмена ends the process" wait_for 20 pid_gone "$first"
+wait "$first" 2>/dev/null
+
+# Without the image library: the message box, then OK ends the program.
+rm -f "$app/vlximg.dll"
+timeout 120 "$wine" "$app/volnrx.exe" >/dev/null 2>&1 &
+lonely=$!
+check "the missing-library box appears" wait_for 60 probe msgbox
+box=$(probe msgbox)
+import -window root "$shots/missing-vlximg.png" 2>/dev/null
+expected='Volnerix
+Файл "vlximg.dll" не найден в каталоге с программой !'
+check "the box names vlximg.dll, titled Volnerix" test "$(printf '%s' "$box" | head -n 2)" = "$expected"
+check "the box tells to reinstall" grep -q 'Для устранения неполадки переустановите "Volnerix"' <<<"$box"
+probe press-ok
+check "OK ends the program" wait_for 30 pid_gone "$lonely"
+wait "$lonely" 2>/dev/null
+echo "screenshots: $shots"
+exit $fail

@@ -1,0 +1,171 @@
+// Looks into the running volnrx.exe for the GUI test: where a tab or button is on the screen,
+// which page is shown, which message box is open. Prints UTF-8; exit 1 when nothing is found.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+HWND MainWindow() { return FindWindowA("TfrmMain", nullptr); }
+
+std::string Utf8(const wchar_t* text) {
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), size, nullptr, nullptr);
+  out.resize(std::strlen(out.c_str()));
+  return out;
+}
+
+std::string TextOf(HWND window) {
+  wchar_t buffer[4096] = {};
+  GetWindowTextW(window, buffer, 4096);
+  return Utf8(buffer);
+}
+
+struct Search {
+  const char* cls;
+  std::string text;  // UTF-8, empty: any
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK FindChild(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<Search*>(param);
+  char cls[64] = {};
+  GetClassNameA(window, cls, sizeof cls);
+  if (_stricmp(cls, search->cls) == 0 && (search->text.empty() || TextOf(window) == search->text) &&
+      IsWindowVisible(window)) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND Child(HWND parent, const char* cls, const std::string& text = {}) {
+  Search search{cls, text};
+  EnumChildWindows(parent, FindChild, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND MessageBoxWindow() {
+  HWND box = nullptr;
+  while ((box = FindWindowExA(nullptr, box, "#32770", nullptr)) != nullptr)
+    if (IsWindowVisible(box)) return box;
+  return nullptr;
+}
+
+// A common-control message that fills a RECT: the RECT must live in the control's process.
+bool RemoteRect(HWND window, UINT message, WPARAM wParam, RECT& rc) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (!process) return false;
+  void* remote = VirtualAllocEx(process, nullptr, sizeof rc, MEM_COMMIT, PAGE_READWRITE);
+  bool ok = false;
+  if (remote) {
+    ok = SendMessageA(window, message, wParam, reinterpret_cast<LPARAM>(remote)) != 0 &&
+         ReadProcessMemory(process, remote, &rc, sizeof rc, nullptr);
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  }
+  CloseHandle(process);
+  return ok;
+}
+
+int PrintCentre(HWND window, const RECT& rc) {
+  POINT centre = {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+  ClientToScreen(window, &centre);
+  std::printf("%ld %ld\n", centre.x, centre.y);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return 2;
+  const std::string command = argv[1];
+  if (command == "msgbox" || command == "press-ok") {
+    HWND box = MessageBoxWindow();
+    if (!box) return 1;
+    if (command == "press-ok") {
+      HWND ok = GetDlgItem(box, IDOK);
+      if (!ok) ok = GetDlgItem(box, IDCANCEL);
+      PostMessageA(box, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(ok), BN_CLICKED),
+                   reinterpret_cast<LPARAM>(ok));
+      return 0;
+    }
+    HWND text = GetDlgItem(box, 0xFFFF);  // the message box's text
+    std::printf("%s\n%s\n", TextOf(box).c_str(), text ? TextOf(text).c_str() : "");
+    return 0;
+  }
+  HWND main = MainWindow();
+  if (!main) return 1;
+  HWND tabs = Child(main, WC_TABCONTROLA);
+  if (command == "tab" && argc > 2 && tabs) {
+    RECT rc{};
+    if (!RemoteRect(tabs, TCM_GETITEMRECT, static_cast<WPARAM>(std::atoi(argv[2])), rc)) return 1;
+    return PrintCentre(tabs, rc);
+  }
+  if (command == "cursel" && tabs) {
+    std::printf("%d\n", static_cast<int>(SendMessageA(tabs, TCM_GETCURSEL, 0, 0)));
+    return 0;
+  }
+  if (command == "button" && argc > 2) {
+    HWND button = Child(main, "Button", argv[2]);
+    if (!button) return 1;
+    RECT rc;
+    GetClientRect(button, &rc);
+    return PrintCentre(button, rc);
+  }
+  if (command == "foreground") {
+    std::printf("%d\n", GetForegroundWindow() == main ? 1 : 0);
+    return 0;
+  }
+  if (command == "minimize") {
+    ShowWindow(main, SW_MINIMIZE);
+    return 0;
+  }
+  if (command == "iconic") {
+    std::printf("%d\n", IsIconic(main) ? 1 : 0);
+    return 0;
+  }
+  if (command == "overlaps") {
+    // Visible sibling controls whose rectangles intersect (containers and their frames aside).
+    int overlaps = 0;
+    struct Ctx { int* count; } ctx{&overlaps};
+    EnumChildWindows(main, [](HWND a, LPARAM p) -> BOOL {
+      auto* c = reinterpret_cast<Ctx*>(p);
+      if (!IsWindowVisible(a)) return TRUE;
+      char cls[64] = {};
+      GetClassNameA(a, cls, sizeof cls);
+      if (!_stricmp(cls, "VlxContainer") || !_stricmp(cls, WC_TABCONTROLA) ||
+          !_stricmp(cls, "VlxImage") || !_stricmp(cls, "msctls_updown32"))
+        return TRUE;
+      RECT ra;
+      GetWindowRect(a, &ra);
+      for (HWND b = GetWindow(a, GW_HWNDNEXT); b; b = GetWindow(b, GW_HWNDNEXT)) {
+        if (!IsWindowVisible(b)) continue;
+        char bcls[64] = {};
+        GetClassNameA(b, bcls, sizeof bcls);
+        if (!_stricmp(bcls, "VlxContainer") || !_stricmp(bcls, "VlxImage") ||
+            !_stricmp(bcls, "msctls_updown32"))
+          continue;
+        RECT rb, both;
+        GetWindowRect(b, &rb);
+        if (IntersectRect(&both, &ra, &rb)) {
+          wchar_t ta[256] = {}, tb[256] = {};
+          GetWindowTextW(a, ta, 256);
+          GetWindowTextW(b, tb, 256);
+          std::printf("overlap: %s | %s\n", Utf8(ta).c_str(), Utf8(tb).c_str());
+          ++*c->count;
+        }
+      }
+      return TRUE;
+    }, reinterpret_cast<LPARAM>(&ctx));
+    std::printf("%d\n", overlaps);
+    return 0;
+  }
+  return 2;
+}
