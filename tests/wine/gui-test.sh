@@ -22,6 +22,10 @@ wait_for() {  # wait_for SECONDS COMMAND...: until the command succeeds
 pid_alive() { kill -0 "$1" 2>/dev/null; }
 pid_gone() { ! kill -0 "$1" 2>/dev/null; }
 probe() { timeout 30 "$wine" "$probe" "$@" 2>/dev/null | tr -d '\r'; }
+probe_says() {  # probe_says EXPECTED COMMAND...: the probe prints EXPECTED
+  local expected=$1; shift
+  test "$(probe "$@")" = "$expected"
+}
 
 # Wine draws the caption itself (with our "?" button) when it does not hand it to a window manager.
 timeout 60 "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
@@ -33,12 +37,11 @@ cp "$VLX_WIN_BUILD/volnrx.exe" "$VLX_WIN_BUILD/vlximg.dll" "$VLX_WIN_BUILD/vxeje
 timeout 300 "$wine" "$app/volnrx.exe" >/dev/null 2>&1 &
 first=$!
 check "the main window appears" wait_for 60 probe cursel
-check "the first page shown is Общие (tab 9)" test "$(probe cursel)" = 8
+check "the first page shown is Общие (tab 9)" probe_says 8 cursel
 for i in $(seq 0 16); do
   read -r x y < <(probe tab "$i")
   xdotool mousemove "$x" "$y" click 1
-  wait_for 10 test "$(probe cursel)" = "$i"
-  check "page $((i + 1)) shown by a click on its tab" test "$(probe cursel)" = "$i"
+  check "page $((i + 1)) shown by a click on its tab" wait_for 15 probe_says "$i" cursel
   sleep 0.3
   import -window root "$shots/page-$(printf %02d $((i + 1))).png" 2>/dev/null
   overlaps=$(probe overlaps | tail -n 1)
@@ -50,8 +53,8 @@ timeout 60 "$wine" "$app/volnrx.exe" >/dev/null 2>&1
 second=$?
 check "a second copy ends with exit code 0" test "$second" = 0
 check "the first copy still runs" pid_alive "$first"
-check "the first window is restored from minimised" wait_for 10 test "$(probe iconic)" = 0
-check "the first window comes to the front" wait_for 10 test "$(probe foreground)" = 1
+check "the first window is restored from minimised" wait_for 10 probe_says 0 iconic
+check "the first window comes to the front" wait_for 10 probe_says 1 foreground
 
 read -r x y < <(probe button "Отмена")
 xdotool mousemove "$x" "$y" click 1
@@ -64,11 +67,10 @@ timeout 120 "$wine" "$app/volnrx.exe" >/dev/null 2>&1 &
 lonely=$!
 check "the missing-library box appears" wait_for 60 probe msgbox
 box=$(probe msgbox)
+printf 'box: %s\n' "$box"
 import -window root "$shots/missing-vlximg.png" 2>/dev/null
-expected='Volnerix
-Файл "vlximg.dll" не найден в каталоге с программой !'
-check "the box names vlximg.dll, titled Volnerix" test "$(printf '%s' "$box" | head -n 2)" = "$expected"
-check "the box tells to reinstall" grep -q 'Для устранения неполадки переустановите "Volnerix"' <<<"$box"
+expected='Volnerix | Файл "vlximg.dll" не найден в каталоге с программой !\r\rРабота программы будет прервана без согласия пользователя.\rДля устранения неполадки переустановите "Volnerix"\rили достаньте из дистрибутива файл "vlximg.dll" и поместите в\rкаталог с программой.'
+check "the exact box: title Volnerix and the vlximg.dll text" test "$box" = "$expected"
 probe press-ok
 check "OK ends the program" wait_for 30 pid_gone "$lonely"
 wait "$lonely" 2>/dev/null

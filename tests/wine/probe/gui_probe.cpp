@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
+#include <shellapi.h>
 
 namespace {
 
@@ -83,7 +85,16 @@ int PrintCentre(HWND window, const RECT& rc) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main() {
+  // Arguments as UTF-8, whatever the ANSI code page.
+  int argc = 0;
+  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &argc);
+  std::vector<std::string> args;
+  for (int i = 0; i < argc; ++i) args.push_back(Utf8(wide[i]));
+  LocalFree(wide);
+  std::vector<const char*> pointers;
+  for (const auto& a : args) pointers.push_back(a.c_str());
+  const char* const* argv = pointers.data();
   if (argc < 2) return 2;
   const std::string command = argv[1];
   if (command == "msgbox" || command == "press-ok") {
@@ -97,12 +108,15 @@ int main(int argc, char** argv) {
       return 0;
     }
     HWND text = GetDlgItem(box, 0xFFFF);  // the message box's text
-    std::printf("%s\n%s\n", TextOf(box).c_str(), text ? TextOf(text).c_str() : "");
+    std::string body = text ? TextOf(text) : "";
+    std::string escaped;
+    for (char c : body) escaped += c == '\r' ? "\\r" : c == '\n' ? "\\n" : std::string(1, c);
+    std::printf("%s | %s\n", TextOf(box).c_str(), escaped.c_str());
     return 0;
   }
   HWND main = MainWindow();
   if (!main) return 1;
-  HWND tabs = Child(main, WC_TABCONTROLA);
+  HWND tabs = FindWindowExA(main, nullptr, WC_TABCONTROLA, nullptr);  // the page control
   if (command == "tab" && argc > 2 && tabs) {
     RECT rc{};
     if (!RemoteRect(tabs, TCM_GETITEMRECT, static_cast<WPARAM>(std::atoi(argv[2])), rc)) return 1;
