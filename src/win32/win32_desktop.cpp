@@ -17,6 +17,14 @@ void Win32Desktop::Broadcast(std::uint32_t message, std::uintptr_t wParam, std::
   SendMessageA(HWND_BROADCAST, message, static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam));
 }
 
+void Win32Desktop::BroadcastWithTimeout(std::uint32_t message, std::uintptr_t wParam,
+                                        std::intptr_t lParam, std::uint32_t flags,
+                                        std::uint32_t timeoutMs) {
+  DWORD_PTR result = 0;
+  SendMessageTimeoutA(HWND_BROADCAST, message, static_cast<WPARAM>(wParam),
+                      static_cast<LPARAM>(lParam), flags, timeoutMs, &result);
+}
+
 void Win32Desktop::RestoreAndActivate() {
   if (!main_) return;
   SendMessageA(main_, WM_SYSCOMMAND, SC_RESTORE, 0);

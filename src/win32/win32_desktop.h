@@ -14,6 +14,8 @@ class Win32Desktop : public Desktop {
   bool CreateInstanceMutex(const std::string& name) override;
   std::uint32_t RegisterMessage(const std::string& name) override;
   void Broadcast(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
+  void BroadcastWithTimeout(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam,
+                            std::uint32_t flags, std::uint32_t timeoutMs) override;
   void RestoreAndActivate() override;
   void ShowHelpPopup(const std::string& helpFile, int topic, int x, int y) override;
 
