@@ -168,21 +168,21 @@ void LoadCdDriver(Context& context) {
 void ApplyCdDriver(Context& context, DriverGuard& guard) {
   const DriverPaths paths = Drivers(context);
   auto& files = *context.platform.files;
-  auto& ops = *context.platform.fileOps;
+  FileOps* ops = context.platform.fileOps;  // reached only when a driver file is changed
   const bool exists = files.Exists(paths.cdfs);
   const bool replacement = exists && IsReplacement(context, paths.cdfs);
   if (ItemChecked(context, 10)) {
     if (replacement || !guard.Real({"CDFS"})) return;
-    if (exists) ops.Rename(paths.cdfs, paths.backup);  // a failure keeps the old backup
+    if (exists) ops->Rename(paths.cdfs, paths.backup);  // a failure keeps the old backup
     ExtractResourceToFile(context.platform, "VXD", "CDFS", paths.cdfs);
     return;
   }
   if (exists && !replacement) return;
   if (!guard.Real({"NORMALCDFS"})) return;
   if (exists) {
-    ops.Delete(paths.cdfs);
+    ops->Delete(paths.cdfs);
     if (files.Exists(paths.backup)) {
-      ops.Rename(paths.backup, paths.cdfs);
+      ops->Rename(paths.backup, paths.cdfs);
       return;
     }
   }

@@ -83,6 +83,41 @@ int PrintCentre(HWND window, const RECT& rc) {
   return 0;
 }
 
+struct OverlapCount {
+  int* count;
+};
+
+// Visible sibling controls whose rectangles intersect (containers and their frames aside).
+BOOL CALLBACK CountOverlaps(HWND a, LPARAM p) {
+      auto* c = reinterpret_cast<OverlapCount*>(p);
+      if (!IsWindowVisible(a)) return TRUE;
+      char cls[64] = {};
+      GetClassNameA(a, cls, sizeof cls);
+      if (!_stricmp(cls, "VlxContainer") || !_stricmp(cls, WC_TABCONTROLA) ||
+          !_stricmp(cls, "VlxImage") || !_stricmp(cls, "msctls_updown32"))
+        return TRUE;
+      RECT ra;
+      GetWindowRect(a, &ra);
+      for (HWND b = GetWindow(a, GW_HWNDNEXT); b; b = GetWindow(b, GW_HWNDNEXT)) {
+        if (!IsWindowVisible(b)) continue;
+        char bcls[64] = {};
+        GetClassNameA(b, bcls, sizeof bcls);
+        if (!_stricmp(bcls, "VlxContainer") || !_stricmp(bcls, "VlxImage") ||
+            !_stricmp(bcls, "msctls_updown32"))
+          continue;
+        RECT rb, both;
+        GetWindowRect(b, &rb);
+        if (IntersectRect(&both, &ra, &rb)) {
+          wchar_t ta[256] = {}, tb[256] = {};
+          GetWindowTextW(a, ta, 256);
+          GetWindowTextW(b, tb, 256);
+          std::printf("overlap: %s | %s\n", Utf8(ta).c_str(), Utf8(tb).c_str());
+          ++*c->count;
+        }
+      }
+      return TRUE;
+}
+
 }  // namespace
 
 int main() {
@@ -146,38 +181,9 @@ int main() {
     return 0;
   }
   if (command == "overlaps") {
-    // Visible sibling controls whose rectangles intersect (containers and their frames aside).
     int overlaps = 0;
-    struct Ctx { int* count; } ctx{&overlaps};
-    EnumChildWindows(main, [](HWND a, LPARAM p) -> BOOL {
-      auto* c = reinterpret_cast<Ctx*>(p);
-      if (!IsWindowVisible(a)) return TRUE;
-      char cls[64] = {};
-      GetClassNameA(a, cls, sizeof cls);
-      if (!_stricmp(cls, "VlxContainer") || !_stricmp(cls, WC_TABCONTROLA) ||
-          !_stricmp(cls, "VlxImage") || !_stricmp(cls, "msctls_updown32"))
-        return TRUE;
-      RECT ra;
-      GetWindowRect(a, &ra);
-      for (HWND b = GetWindow(a, GW_HWNDNEXT); b; b = GetWindow(b, GW_HWNDNEXT)) {
-        if (!IsWindowVisible(b)) continue;
-        char bcls[64] = {};
-        GetClassNameA(b, bcls, sizeof bcls);
-        if (!_stricmp(bcls, "VlxContainer") || !_stricmp(bcls, "VlxImage") ||
-            !_stricmp(bcls, "msctls_updown32"))
-          continue;
-        RECT rb, both;
-        GetWindowRect(b, &rb);
-        if (IntersectRect(&both, &ra, &rb)) {
-          wchar_t ta[256] = {}, tb[256] = {};
-          GetWindowTextW(a, ta, 256);
-          GetWindowTextW(b, tb, 256);
-          std::printf("overlap: %s | %s\n", Utf8(ta).c_str(), Utf8(tb).c_str());
-          ++*c->count;
-        }
-      }
-      return TRUE;
-    }, reinterpret_cast<LPARAM>(&ctx));
+    OverlapCount ctx{&overlaps};
+    EnumChildWindows(main, CountOverlaps, reinterpret_cast<LPARAM>(&ctx));
     std::printf("%d\n", overlaps);
     return 0;
   }
