@@ -6,6 +6,7 @@
 #include "win32/win32_file_ops.h"
 #include "win32/win32_files.h"
 #include "win32/win32_library.h"
+#include "win32/win32_parameters.h"
 #include "win32/win32_processes.h"
 #include "win32/win32_profile.h"
 #include "win32/win32_registry.h"
@@ -31,6 +32,7 @@ class Win32Platform {
     platform_.fileOps = &fileOps_;
     platform_.shellFiles = &shellFiles_;
     platform_.library = &library_;
+    platform_.parameters = &parameters_;
     platform_.screen = &screen_;
     platform_.clipboard = &clipboard_;
     platform_.facts = &facts_;
@@ -52,6 +54,7 @@ class Win32Platform {
   Win32FileOps fileOps_;
   Win32ShellFiles shellFiles_;
   Win32Library library_;
+  Win32Parameters parameters_;
   Win32Screen screen_;
   Win32Clipboard clipboard_;
   Win32SystemFacts facts_;

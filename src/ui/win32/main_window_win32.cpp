@@ -98,7 +98,7 @@ void RunUserAction(const std::function<void()>& action) {
   CloseIfModelClosed();
 }
 
-LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT MainWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   Context* ctx = g_main.ctx;
   if (ctx && ctx->state.instanceMessage != 0 && message == ctx->state.instanceMessage) {
     HandleInstanceMessage(*ctx, message);
@@ -191,6 +191,17 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       break;
   }
   return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// No C++ exception may unwind through the system's frames that called a window procedure: an
+// error escaping a handler is shown in the program's error box instead.
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  try {
+    return MainWindowMessage(window, message, wParam, lParam);
+  } catch (const std::exception& error) {
+    if (g_main.ctx) ShowErrorBox(*g_main.ctx, error);
+    return DefWindowProcA(window, message, wParam, lParam);
+  }
 }
 
 LRESULT CALLBACK ChangeWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

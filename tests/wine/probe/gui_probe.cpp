@@ -83,6 +83,15 @@ int PrintCentre(HWND window, const RECT& rc) {
   return 0;
 }
 
+// Frames drawn around other controls (bevels) enclose them by design.
+bool IsFrame(HWND window) {
+  char cls[64] = {};
+  GetClassNameA(window, cls, sizeof cls);
+  if (_stricmp(cls, "Static") != 0) return false;
+  const LONG type = GetWindowLongA(window, GWL_STYLE) & SS_TYPEMASK;
+  return type == SS_ETCHEDFRAME || type == SS_ETCHEDHORZ || type == SS_ETCHEDVERT;
+}
+
 struct OverlapCount {
   int* count;
 };
@@ -90,7 +99,7 @@ struct OverlapCount {
 // Visible sibling controls whose rectangles intersect (containers and their frames aside).
 BOOL CALLBACK CountOverlaps(HWND a, LPARAM p) {
       auto* c = reinterpret_cast<OverlapCount*>(p);
-      if (!IsWindowVisible(a)) return TRUE;
+      if (!IsWindowVisible(a) || IsFrame(a)) return TRUE;
       char cls[64] = {};
       GetClassNameA(a, cls, sizeof cls);
       if (!_stricmp(cls, "VlxContainer") || !_stricmp(cls, WC_TABCONTROLA) ||
@@ -99,7 +108,7 @@ BOOL CALLBACK CountOverlaps(HWND a, LPARAM p) {
       RECT ra;
       GetWindowRect(a, &ra);
       for (HWND b = GetWindow(a, GW_HWNDNEXT); b; b = GetWindow(b, GW_HWNDNEXT)) {
-        if (!IsWindowVisible(b)) continue;
+        if (!IsWindowVisible(b) || IsFrame(b)) continue;
         char bcls[64] = {};
         GetClassNameA(b, bcls, sizeof bcls);
         if (!_stricmp(bcls, "VlxContainer") || !_stricmp(bcls, "VlxImage") ||
