@@ -120,7 +120,10 @@ BOOL CALLBACK CountOverlaps(HWND a, LPARAM p) {
           wchar_t ta[256] = {}, tb[256] = {};
           GetWindowTextW(a, ta, 256);
           GetWindowTextW(b, tb, 256);
-          std::printf("overlap: %s | %s\n", Utf8(ta).c_str(), Utf8(tb).c_str());
+          char ca[64] = {}, cb[64] = {};
+          GetClassNameA(a, ca, sizeof ca);
+          GetClassNameA(b, cb, sizeof cb);
+          std::printf("overlap: %s \"%s\" | %s \"%s\"\n", ca, Utf8(ta).c_str(), cb, Utf8(tb).c_str());
           ++*c->count;
         }
       }
