@@ -2,19 +2,7 @@
 # volnrx-cli over fresh machine images: the Control panel page's restrictions loaded, changed as
 # a user would, applied, and read back with reg query.
 set -uo pipefail
-cli=${1:?usage: controlpanel-page-test.sh PATH-TO-volnrx-cli}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-expect_has() {  # what, expected line (fixed string), text
-  grep -qF -- "$2" <<<"$3" || { fail "$1: no line '$2'"; printf '%s\n' "$3" | head -30; }
-}
-expect_not() {
-  if grep -qF -- "$2" <<<"$3"; then fail "$1: unexpected '$2'"; fi
-}
-fresh() { rm -rf "$work/img"; "$cli" init "$work/img" >/dev/null || { echo "init failed"; exit 1; }; }
-run() { "$cli" --prefix "$work/img" "$@"; }
+source "$(dirname "$0")/lib.sh" "$@"
 internet='HKCU\SOFTWARE\Policies\Microsoft\Internet Explorer\Control Panel'
 system='HKCU\Software\Microsoft\Windows\CurrentVersion\Policies\System'
 
@@ -62,5 +50,4 @@ out=$(run -f "$work/next.txt")
 expect_has "next start: master unchecked" "cbInternetSetting.checked=0" "$out"
 expect_has "next start: home page restricted" "cbInternetSetting7.checked=0" "$out"
 
-[ "$failures" = 0 ] && echo "control panel page: all passed"
-exit $((failures > 0))
+finish "control panel page"

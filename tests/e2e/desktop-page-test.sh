@@ -2,19 +2,7 @@
 # volnrx-cli over fresh machine images: the Desktop page's options, screen saver and background
 # colour loaded, changed as a user would, applied, and read back with reg query.
 set -uo pipefail
-cli=${1:?usage: desktop-page-test.sh PATH-TO-volnrx-cli}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-expect_has() {  # what, expected line (fixed string), text
-  grep -qF -- "$2" <<<"$3" || { fail "$1: no line '$2'"; printf '%s\n' "$3" | head -30; }
-}
-expect_not() {
-  if grep -qF -- "$2" <<<"$3"; then fail "$1: unexpected '$2'"; fi
-}
-fresh() { rm -rf "$work/img"; "$cli" init "$work/img" >/dev/null || { echo "init failed"; exit 1; }; }
-run() { "$cli" --prefix "$work/img" "$@"; }
+source "$(dirname "$0")/lib.sh" "$@"
 policy='HKLM\Software\Microsoft\Windows\CurrentVersion\Policies\explorer'
 
 fresh
@@ -71,5 +59,4 @@ expect_has "sliders locked" "trbRed.enabled=0" "$out"
 q=$(run reg query 'HKCU\Control Panel\Colors' /v Background)
 expect_has "default colour written" "Background    REG_SZ    0 128 128" "$q"
 
-[ "$failures" = 0 ] && echo "desktop page: all passed"
-exit $((failures > 0))
+finish "desktop page"

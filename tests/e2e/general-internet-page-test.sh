@@ -2,21 +2,7 @@
 # volnrx-cli over fresh machine images: the General page (registry rules and the folder
 # protection files) and the Internet Explorer page, changed as a user would and read back.
 set -uo pipefail
-cli=${1:?usage: general-internet-page-test.sh PATH-TO-volnrx-cli}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-expect_has() {  # what, expected line (fixed string), text
-  grep -qF -- "$2" <<<"$3" || { fail "$1: no line '$2'"; printf '%s\n' "$3" | head -30; }
-}
-expect_not() {
-  if grep -qF -- "$2" <<<"$3"; then fail "$1: unexpected '$2'"; fi
-}
-fresh() { rm -rf "$work/img"; "$cli" init "$work/img" >/dev/null || { echo "init failed"; exit 1; }; }
-run() { "$cli" --prefix "$work/img" "$@"; }
-# A file of the image by its Windows path below C:\, matched without regard to letter case.
-find_file() { find "$work/img/drive_c" -ipath "$work/img/drive_c/$1" 2>/dev/null | head -1; }
+source "$(dirname "$0")/lib.sh" "$@"
 winoldapp='HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Policies\WinOldApp'
 explorer='HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Policies\Explorer'
 main='HKLM\SOFTWARE\Microsoft\Internet Explorer\Main'
@@ -74,5 +60,4 @@ run -f "$work/default.txt" >/dev/null
 q=$(run reg query "$main" 2>&1)
 expect_not "default title deletes the value" "Window title" "$q"
 
-[ "$failures" = 0 ] && echo "general and internet pages: all passed"
-exit $((failures > 0))
+finish "general and internet pages"

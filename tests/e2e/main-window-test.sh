@@ -2,19 +2,7 @@
 # volnrx-cli over fresh machine images: the main window's pages, the About page, the buttons,
 # the library checks, the single-instance guard and script errors.
 set -uo pipefail
-cli=${1:?usage: main-window-test.sh PATH-TO-volnrx-cli}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-expect_eq() {  # what, expected, actual
-  if [ "$2" != "$3" ]; then
-    fail "$1"
-    diff <(printf '%s\n' "$2") <(printf '%s\n' "$3") | head -20
-  fi
-}
-fresh() { rm -rf "$work/img"; "$cli" init "$work/img" >/dev/null || { echo "init failed"; exit 1; }; }
-run() { "$cli" --prefix "$work/img" "$@"; }
+source "$(dirname "$0")/lib.sh" "$@"
 
 # The seventeen tabs in order, "Общие" shown first.
 fresh
@@ -113,5 +101,4 @@ expect_eq "second copy" "journal: SendMessage HWND_BROADCAST VolnerixByKorvaneSo
 out=$(run dump btnSave | head -1)
 expect_eq "after the first copy ended" "btnSave.enabled=1" "$out"
 
-if [ "$failures" -ne 0 ]; then echo "$failures failure(s)"; exit 1; fi
-echo "all passed"
+finish "main window"

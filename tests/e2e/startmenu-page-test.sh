@@ -2,19 +2,7 @@
 # volnrx-cli over fresh machine images: the Start menu page's settings loaded from the registry,
 # changed as a user would, applied, and read back with reg query.
 set -uo pipefail
-cli=${1:?usage: startmenu-page-test.sh PATH-TO-volnrx-cli}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-expect_has() {  # what, expected line (fixed string), text
-  grep -qF -- "$2" <<<"$3" || { fail "$1: no line '$2'"; printf '%s\n' "$3" | head -20; }
-}
-expect_not() {
-  if grep -qF -- "$2" <<<"$3"; then fail "$1: unexpected '$2'"; fi
-}
-fresh() { rm -rf "$work/img"; "$cli" init "$work/img" >/dev/null || { echo "init failed"; exit 1; }; }
-run() { "$cli" --prefix "$work/img" "$@"; }
+source "$(dirname "$0")/lib.sh" "$@"
 policy='HKLM\Software\Microsoft\Windows\CurrentVersion\Policies\explorer'
 
 fresh
@@ -62,5 +50,4 @@ expect_has "next start: Run item shown" "cbStartMenuItem6.checked=1" "$out"
 expect_has "next start: Shut down item hidden" "cbStartMenuItem8.checked=0" "$out"
 expect_has "next start: Printers folder there" "cbStartMenuItem1.checked=1" "$out"
 
-[ "$failures" = 0 ] && echo "startmenu page: all passed"
-exit $((failures > 0))
+finish "startmenu page"

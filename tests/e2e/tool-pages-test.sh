@@ -3,24 +3,9 @@
 # after a pinned local time, delete with No and Yes, the uninstaller run) and a File Killer
 # delete of a file in use, scheduled for the next start.
 set -uo pipefail
-cli=${1:?usage: tool-pages-test.sh PATH-TO-volnrx-cli}
-work=$(mktemp -d)
+source "$(dirname "$0")/lib.sh" "$@"
 holder=""
-cleanup() {
-  [ -n "$holder" ] && kill "$holder" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-expect_eq() {  # what, expected, actual
-  if [ "$2" != "$3" ]; then
-    fail "$1"
-    diff <(printf '%s\n' "$2") <(printf '%s\n' "$3") | head -20
-  fi
-}
-fresh() { rm -rf "$work/img"; "$cli" init "$work/img" >/dev/null || { echo "init failed"; exit 1; }; }
-run() { "$cli" --prefix "$work/img" "$@"; }
+on_exit() { [ -n "$holder" ] && kill "$holder" 2>/dev/null; }
 key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
 items() { grep -E '^lstProgramms\.item\['; }
 
@@ -125,5 +110,4 @@ expect_eq "not in use: deleted at once with a backup" 'message: Volnerix | Фа�
 [ -f "$held" ] && fail "not in use: the file stayed"
 [ -f "$work/img/drive_c/WINDOWS/HELD.DLL.bak" ] || fail "not in use: no backup"
 
-[ "$failures" -eq 0 ] && echo "tool pages: all passed"
-exit $((failures > 0))
+finish "tool pages"
