@@ -78,9 +78,11 @@ void WriteFileAtomically(const std::filesystem::path& path,
       done += static_cast<std::size_t>(n);
     }
   };
-  // Small pieces are gathered so each write call moves a good amount.
-  constexpr std::size_t kChunk = 1 << 20;
+  // Small pieces are gathered so each write call moves a good amount; the buffer is allocated
+  // once, so saving a large file adds a fixed amount of memory.
+  constexpr std::size_t kChunk = 256 << 10;
   std::string buffer;
+  buffer.reserve(kChunk);
   produce([&](std::string_view piece) {
     if (buffer.size() + piece.size() > kChunk) {
       writeAll(buffer);

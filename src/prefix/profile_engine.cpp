@@ -131,6 +131,7 @@ std::string CopyEntry(std::string_view value, std::uint32_t size) {
 // the call returns size - 2.
 std::uint32_t KeyNames(const Layout& layout, const Section& section, std::uint32_t size,
                        std::string& result) {
+  if (size < 2) return 0;  // no room for a name and the list's closing zero
   std::uint32_t left = size;
   for (std::size_t i = section.first; i < section.last && left > 2; ++i) {
     const Line& line = layout.Lines()[i];

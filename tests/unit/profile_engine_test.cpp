@@ -169,6 +169,16 @@ TEST(ProfileEngine, AppendsAfterALastLineWithoutLineEnd) {
   EXPECT_EQ(text.Bytes(), "[a]\rx=1\r\ny=2\r\n[b]\r\nz=3\r\n");
 }
 
+// A one-character buffer holds no key name: the list comes back empty (Wine writes before the
+// buffer and returns a wrapped length here).
+TEST(ProfileEngine, KeyListInAOneCharacterBufferIsEmpty) {
+  ProfileText text("[a]\r\nx=1\r\n");
+  std::string out;
+  EXPECT_EQ(text.GetString("a", nullptr, "", 1, out), 0u);
+  EXPECT_EQ(out, "");
+  EXPECT_EQ(text.GetString("a", nullptr, "", 2, out), 0u);
+}
+
 // Windows compares names by the ANSI code page, so Cyrillic letters match in either case
 // (Wine 8 folds ASCII letters only).
 TEST(ProfileEngine, NamesMatchCyrillicWithoutRegardToCase) {
