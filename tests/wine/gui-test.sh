@@ -4,35 +4,8 @@
 # first to the front and ends with 0, "Отмена" ends the process, and without vlximg.dll the
 # message box appears and OK ends the program.
 set -uo pipefail
-: "${VLX_WIN_BUILD:?}" "${WINEPREFIX:?}" "${DISPLAY:?}"
-wine=${VLX_WINE:-wine}
-probe="$VLX_WIN_BUILD/tests/gui_probe.exe"
-shots="$VLX_WIN_BUILD/gui-screenshots"
-mkdir -p "$shots"
-fail=0
-check() {  # check DESCRIPTION CONDITION...
-  local what=$1; shift
-  if "$@"; then echo "ok: $what"; else echo "FAIL: $what"; fail=1; fi
-}
-wait_for() {  # wait_for SECONDS COMMAND...: until the command succeeds
-  local limit=$1; shift
-  for _ in $(seq $((limit * 5))); do "$@" >/dev/null 2>&1 && return 0; sleep 0.2; done
-  return 1
-}
-pid_alive() { kill -0 "$1" 2>/dev/null; }
-pid_gone() { ! kill -0 "$1" 2>/dev/null; }
-probe() { timeout 30 "$wine" "$probe" "$@" 2>/dev/null | tr -d '\r'; }
-probe_says() {  # probe_says EXPECTED COMMAND...: the probe prints EXPECTED
-  local expected=$1; shift
-  test "$(probe "$@")" = "$expected"
-}
-
-# Wine draws the caption itself (with our "?" button) when it does not hand it to a window manager.
-timeout 60 "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
-
-app="$WINEPREFIX/drive_c/Volnerix"
-rm -rf "$app"; mkdir -p "$app"
-cp "$VLX_WIN_BUILD/volnrx.exe" "$VLX_WIN_BUILD/vlximg.dll" "$VLX_WIN_BUILD/vxeject.dll" "$app/"
+source "$(dirname "$0")/gui-lib.sh"
+install_app
 
 timeout 300 "$wine" "$app/volnrx.exe" >/dev/null 2>&1 &
 first=$!

@@ -11,6 +11,7 @@
 #include "app/error_box.h"
 #include "app/help_button.h"
 #include "app/main_window.h"
+#include "tools/screendeath.h"
 #include "ui/user_action.h"
 #include "ui/win32/native_form.h"
 #include "win32/win32_desktop.h"
@@ -32,6 +33,7 @@ struct MainWindow {
   NativeForm* changeNative = nullptr;  // TfrmChange, shown and hidden, never destroyed early
   HWND changeWindow = nullptr;
   bool shown = false;  // the window was shown: from then on a closed model closes it
+  bool contextHelp = false;  // context-help mode: the next click asks for a control's help
 };
 
 MainWindow g_main;  // the windows of the process, reached from their window procedures
@@ -73,6 +75,27 @@ std::string ProgramFolder() {
   return folder.substr(0, folder.find_last_of('\\') + 1);
 }
 
+// An item of the fatal-error screen's colour boxes, as the page describes its drawing.
+void PaintDeathScreenColour(HDC dc, int index, const std::string& text, const RECT& item) {
+  const auto drawing = screendeath::DrawColourItem(
+      index, text, {item.left, item.top, item.right - item.left, item.bottom - item.top});
+  const RECT fill = {drawing.fill.left, drawing.fill.top, drawing.fill.left + drawing.fill.width,
+                     drawing.fill.top + drawing.fill.height};
+  FillRect(dc, &fill, static_cast<HBRUSH>(GetCurrentObject(dc, OBJ_BRUSH)));
+  SetBkMode(dc, TRANSPARENT);
+  TextOutA(dc, drawing.textX, drawing.textY, drawing.text.c_str(),
+           static_cast<int>(drawing.text.size()));
+  HPEN pen = CreatePen(PS_SOLID, 1, RGB(0, 0, 0));
+  HBRUSH brush = CreateSolidBrush(ToColorRef(drawing.swatchColour));
+  HGDIOBJ oldPen = SelectObject(dc, pen);
+  HGDIOBJ oldBrush = SelectObject(dc, brush);
+  Rectangle(dc, drawing.swatchLeft, drawing.swatchTop, drawing.swatchRight, drawing.swatchBottom);
+  SelectObject(dc, oldBrush);
+  SelectObject(dc, oldPen);
+  DeleteObject(brush);
+  DeleteObject(pen);
+}
+
 // After every event: the native windows follow the forms' shown state.
 void CloseIfModelClosed() {
   if (!g_main.ctx || !g_main.shown) return;
@@ -98,11 +121,61 @@ void RunUserAction(const std::function<void()>& action) {
   CloseIfModelClosed();
 }
 
+// Context-help mode, as the window realises it itself (the same on every system): the pointer
+// turns into the help pointer and the window keeps the mouse; a left click on a control sends
+// the window WM_HELP for that control; any other button, a click elsewhere or the loss of the
+// mouse ends the mode without help.
+void EnterContextHelp(HWND window) {
+  g_main.contextHelp = true;
+  SetCapture(window);
+  SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_HELP)));
+}
+
+void LeaveContextHelp() {
+  if (!g_main.contextHelp) return;
+  g_main.contextHelp = false;
+  if (GetCapture() == g_main.window) ReleaseCapture();
+  SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));
+}
+
+void ContextHelpClick(HWND window, LPARAM lParam) {
+  POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+  ClientToScreen(window, &pt);
+  LeaveContextHelp();
+  HWND item = WindowFromPoint(pt);
+  if (!item || (item != window && !IsChild(window, item))) return;
+  HELPINFO info{};
+  info.cbSize = sizeof info;
+  info.iContextType = HELPINFO_WINDOW;
+  info.iCtrlId = GetDlgCtrlID(item);
+  info.hItemHandle = item;
+  info.dwContextId = GetWindowContextHelpId(item);
+  info.MousePos = pt;
+  SendMessageA(window, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+}
+
 LRESULT MainWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   Context* ctx = g_main.ctx;
   if (ctx && ctx->state.instanceMessage != 0 && message == ctx->state.instanceMessage) {
     HandleInstanceMessage(*ctx, message);
     return 0;
+  }
+  if (g_main.contextHelp) {
+    switch (message) {
+      case WM_LBUTTONDOWN:
+        ContextHelpClick(window, lParam);
+        return 0;
+      case WM_RBUTTONDOWN:
+      case WM_MBUTTONDOWN:
+      case WM_CAPTURECHANGED:
+        LeaveContextHelp();
+        return 0;
+      case WM_MOUSEMOVE:
+        SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_HELP)));
+        return 0;
+      default:
+        break;
+    }
   }
   if (g_main.native) {
     LRESULT result = 0;
@@ -145,6 +218,12 @@ LRESULT MainWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     case wm::HelpButtonUp:
       SendMessageA(window, WM_SYSCOMMAND, SC_CONTEXTHELP, 100);
       return 0;
+    case WM_SYSCOMMAND:
+      if ((wParam & 0xFFF0) == SC_CONTEXTHELP) {
+        EnterContextHelp(window);
+        return 0;
+      }
+      break;
     case WM_LBUTTONUP: {
       const LRESULT result = DefWindowProcA(window, message, wParam, lParam);
       if (ctx && HelpButtonCancel(ctx->state.helpButton)) DrawHelpButton(window);
@@ -291,6 +370,8 @@ int RunProgram(HINSTANCE instance, int show) {
   NativeForm native(ctx.frmMain, window, RunUserAction);
   g_main.native = &native;
   native.Realize();
+  native.SetItemPainter("cbBackgraundColor", PaintDeathScreenColour);
+  native.SetItemPainter("cbTextColor", PaintDeathScreenColour);
   HWND change = CreateChangeWindow(instance, ctx, window);
   NativeForm changeNative(ctx.frmChange, change, RunUserAction);
   g_main.changeWindow = change;
@@ -305,6 +386,10 @@ int RunProgram(HINSTANCE instance, int show) {
 
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    if (g_main.contextHelp && msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) {
+      LeaveContextHelp();
+      continue;
+    }
     if (msg.message == WM_KEYDOWN && (msg.wParam == VK_RETURN || msg.wParam == VK_ESCAPE)) {
       // Enter and Escape go to the focused control's key handler before dialog navigation.
       Control* control = native.ControlOf(msg.hwnd);

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "tools/colorpicker.h"
 #include "ui/user_action.h"
 
 namespace vlx::ui::win32 {
@@ -16,7 +17,15 @@ constexpr char kContainerClass[] = "VlxContainer";
 constexpr char kImageClass[] = "VlxImage";
 constexpr char kGroupProp[] = "VlxGroup";
 constexpr char kSubclassProp[] = "VlxPrevProc";
+constexpr char kFontProp[] = "VlxFont";
+constexpr char kPressedProp[] = "VlxPressed";
+constexpr char kHotProp[] = "VlxHot";
 constexpr int kCheckListItemHeight = 19;
+constexpr int kColourItemHeight = 13;  // owner-drawn combo box items
+// Messages native children send up to the top-level window.
+constexpr UINT kListCheckMessage = WM_APP + 1;  // wParam: list box; lParam: the point
+constexpr UINT kImageMouseMove = WM_APP + 2;    // wParam: image; lParam: buttons and keys held
+constexpr UINT kImageMouseUp = WM_APP + 3;      // wParam: image
 constexpr int kCheckBoxArea = 16;
 
 bool IsPageControl(const Control& control) {
@@ -32,6 +41,15 @@ Control* ControlFromWindow(HWND window) {
 // Containers pass their children's notifications on to the top-level window.
 LRESULT CALLBACK ContainerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
+    case WM_SETFONT:
+      SetPropA(window, kFontProp, reinterpret_cast<HANDLE>(wParam));
+      if (LOWORD(lParam)) InvalidateRect(window, nullptr, TRUE);
+      return 0;
+    case WM_GETFONT:
+      return reinterpret_cast<LRESULT>(GetPropA(window, kFontProp));
+    case WM_NCDESTROY:
+      RemovePropA(window, kFontProp);
+      return DefWindowProcA(window, message, wParam, lParam);
     case WM_COMMAND:
     case WM_NOTIFY:
     case WM_DRAWITEM:
@@ -119,6 +137,18 @@ void DrawPicture(HDC dc, const Picture& picture, int x, int y, int width, int he
   }
 }
 
+// Buttons and keys held during a mouse message, as the model's image handlers take them.
+std::uint32_t MouseShift(WPARAM keys) {
+  std::uint32_t shift = 0;
+  if (keys & MK_SHIFT) shift |= mouse::Shift;
+  if (keys & MK_CONTROL) shift |= mouse::Ctrl;
+  if (keys & MK_LBUTTON) shift |= mouse::Left;
+  if (keys & MK_RBUTTON) shift |= mouse::Right;
+  if (keys & MK_MBUTTON) shift |= mouse::Middle;
+  if (GetKeyState(VK_MENU) < 0) shift |= mouse::Alt;
+  return shift;
+}
+
 LRESULT CALLBACK ImageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* image = dynamic_cast<Image*>(ControlFromWindow(window));
   switch (message) {
@@ -144,14 +174,77 @@ LRESULT CALLBACK ImageProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         return TRUE;
       }
       break;
-    case WM_LBUTTONUP:
-      SendMessageA(GetAncestor(window, GA_ROOT), WM_COMMAND,
-                   MAKEWPARAM(GetDlgCtrlID(window), STN_CLICKED), reinterpret_cast<LPARAM>(window));
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+      // The image keeps the mouse, across the whole screen, until the button is released.
+      SetPropA(window, kPressedProp, reinterpret_cast<HANDLE>(1));
+      SetCapture(window);
       return 0;
+    case WM_MOUSEMOVE:
+      if (image && image->onMouseMove) {
+        SendMessageA(GetAncestor(window, GA_ROOT), kImageMouseMove,
+                     reinterpret_cast<WPARAM>(window), static_cast<LPARAM>(MouseShift(wParam)));
+        if (!image->cursor.Empty() && image->cursor.native)
+          SetCursor(static_cast<HCURSOR>(image->cursor.native.get()));
+      }
+      return 0;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP: {
+      const bool pressed = RemovePropA(window, kPressedProp) != nullptr;
+      HWND root = GetAncestor(window, GA_ROOT);
+      if (pressed) SendMessageA(root, kImageMouseUp, reinterpret_cast<WPARAM>(window), 0);
+      if (GetCapture() == window && !(wParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)))
+        ReleaseCapture();
+      POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+      RECT rc;
+      GetClientRect(window, &rc);
+      if (message == WM_LBUTTONUP && PtInRect(&rc, pt))
+        SendMessageA(root, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window), STN_CLICKED),
+                     reinterpret_cast<LPARAM>(window));
+      return 0;
+    }
+    case WM_CAPTURECHANGED:
+      // Capture taken away while a button was held: the press ends here.
+      if (RemovePropA(window, kPressedProp))
+        SendMessageA(GetAncestor(window, GA_ROOT), kImageMouseUp,
+                     reinterpret_cast<WPARAM>(window), 0);
+      return 0;
+    case WM_NCDESTROY:
+      RemovePropA(window, kPressedProp);
+      break;
     default:
       break;
   }
   return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// Flat speed buttons show a raised edge while the mouse is over them.
+LRESULT CALLBACK SpeedButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  const auto previous = reinterpret_cast<WNDPROC>(GetPropA(window, kSubclassProp));
+  switch (message) {
+    case WM_MOUSEMOVE:
+      if (!GetPropA(window, kHotProp)) {
+        SetPropA(window, kHotProp, reinterpret_cast<HANDLE>(1));
+        TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, window, 0};
+        TrackMouseEvent(&track);
+        InvalidateRect(window, nullptr, FALSE);
+      }
+      break;
+    case WM_MOUSELEAVE:
+      RemovePropA(window, kHotProp);
+      InvalidateRect(window, nullptr, FALSE);
+      break;
+    case WM_NCDESTROY:
+      SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+      RemovePropA(window, kSubclassProp);
+      RemovePropA(window, kHotProp);
+      break;
+    default:
+      break;
+  }
+  return CallWindowProcA(previous, window, message, wParam, lParam);
 }
 
 std::string WindowText(HWND window) {
@@ -199,10 +292,101 @@ NativeForm::~NativeForm() {
   for (auto& [key, font] : fonts_) DeleteObject(font);
   for (auto& [control, list] : imageLists_) ImageList_Destroy(list);
   for (auto& [colour, brush] : brushes_) DeleteObject(brush);
+  for (auto& [control, glyph] : glyphs_) ImageList_Destroy(glyph);
+}
+
+void NativeForm::SetItemPainter(const std::string& name, ItemPainter painter) {
+  if (Control* control = form_.Find(name)) painters_[control] = std::move(painter);
+}
+
+// A speed button's glyph is the program's bitmap resource of the button's name; the colour of
+// its bottom-left pixel is transparent.
+void NativeForm::LoadGlyph(const Control& control) {
+  HBITMAP bitmap = static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), control.Name().c_str(),
+                                                   IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  if (!bitmap) return;
+  BITMAP info{};
+  GetObjectA(bitmap, sizeof info, &info);
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  const COLORREF key = GetPixel(memory, 0, info.bmHeight - 1);
+  SelectObject(memory, old);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  HIMAGELIST list = ImageList_Create(info.bmWidth, info.bmHeight, ILC_COLOR24 | ILC_MASK, 1, 0);
+  if (list && ImageList_AddMasked(list, bitmap, key) >= 0)
+    glyphs_[&control] = list;
+  else if (list)
+    ImageList_Destroy(list);
+  DeleteObject(bitmap);
+}
+
+void NativeForm::DrawSpeedButton(const Control& control, DRAWITEMSTRUCT& item) {
+  const auto& button = static_cast<const SpeedButton&>(control);
+  HDC dc = item.hDC;
+  RECT rc = item.rcItem;
+  const bool pressed = (item.itemState & ODS_SELECTED) != 0;
+  const bool down = button.Down();
+  const bool enabled = control.Enabled();
+  const bool hot = GetPropA(item.hwndItem, kHotProp) != nullptr;
+  // Buttons with a caption carry a raised edge; picture-only buttons are flat.
+  const bool flat = control.Text().empty();
+  if (down && !pressed) {
+    const COLORREF face = GetSysColor(COLOR_BTNFACE), light = GetSysColor(COLOR_BTNHIGHLIGHT);
+    HBRUSH brush = CreateSolidBrush(RGB((GetRValue(face) + GetRValue(light)) / 2,
+                                        (GetGValue(face) + GetGValue(light)) / 2,
+                                        (GetBValue(face) + GetBValue(light)) / 2));
+    FillRect(dc, &rc, brush);
+    DeleteObject(brush);
+  } else {
+    FillRect(dc, &rc, GetSysColorBrush(COLOR_BTNFACE));
+  }
+  if (pressed || down)
+    DrawEdge(dc, &rc, flat ? BDR_SUNKENOUTER : EDGE_SUNKEN, BF_RECT);
+  else if (!flat)
+    DrawEdge(dc, &rc, EDGE_RAISED, BF_RECT);
+  else if (hot && enabled)
+    DrawEdge(dc, &rc, BDR_RAISEDINNER, BF_RECT);
+
+  auto glyph = glyphs_.find(&control);
+  int glyphWidth = 0, glyphHeight = 0;
+  if (glyph != glyphs_.end()) ImageList_GetIconSize(glyph->second, &glyphWidth, &glyphHeight);
+  const std::string& caption = control.Text();
+  SIZE text{};
+  if (!caption.empty())
+    GetTextExtentPoint32A(dc, caption.c_str(), static_cast<int>(caption.size()), &text);
+  const int gap = glyphWidth > 0 && text.cx > 0 ? 4 : 0;
+  const int shift = pressed || down ? 1 : 0;
+  int x = rc.left + (rc.right - rc.left - glyphWidth - gap - text.cx) / 2 + shift;
+  const int middle = (rc.top + rc.bottom) / 2 + shift;
+  if (glyphWidth > 0) {
+    const int y = middle - glyphHeight / 2;
+    if (enabled) {
+      ImageList_Draw(glyph->second, 0, dc, x, y, ILD_TRANSPARENT);
+    } else {
+      HICON icon = ImageList_GetIcon(glyph->second, 0, ILD_NORMAL);
+      DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(icon), 0, x, y, 0, 0,
+                 DST_ICON | DSS_DISABLED);
+      DestroyIcon(icon);
+    }
+    x += glyphWidth + gap;
+  }
+  if (!caption.empty()) {
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, enabled ? ToColorRef(control.EffectiveFont().color) : GetSysColor(COLOR_GRAYTEXT));
+    TextOutA(dc, x, middle - text.cy / 2, caption.c_str(), static_cast<int>(caption.size()));
+  }
 }
 
 void NativeForm::Realize() {
   for (Control* control : form_.Controls()) Create(*control);
+  // Pictures and frames lie beneath the windowed controls that share their parent (each new
+  // window joins its siblings at the bottom, so this waits until all exist).
+  for (Control* control : form_.Controls())
+    if (control->kind() == Kind::Image || control->kind() == Kind::Bevel)
+      if (HWND window = WindowOf(*control))
+        SetWindowPos(window, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   for (Control* control : form_.Controls())
     if (IsPageControl(*control)) {
       PlaceSheets(*control);
@@ -291,7 +475,7 @@ void NativeForm::Create(Control& control) {
       break;
     case Kind::SpeedButton:
       cls = "BUTTON";
-      style |= BS_CHECKBOX | BS_PUSHLIKE | BS_FLAT;
+      style |= BS_OWNERDRAW;  // glyph, flat edge, down state: drawn here
       break;
     case Kind::CheckBox:
       cls = "BUTTON";
@@ -316,7 +500,7 @@ void NativeForm::Create(Control& control) {
       cls = "COMBOBOX";
       const auto& combo = static_cast<const ComboBox&>(control);
       style |= WS_VSCROLL | WS_TABSTOP | (combo.DropDownList() ? CBS_DROPDOWNLIST : CBS_DROPDOWN);
-      if (combo.OwnerDraw()) style |= CBS_OWNERDRAWFIXED | CBS_HASSTRINGS;
+      if (combo.OwnerDraw()) style |= CBS_OWNERDRAWVARIABLE | CBS_HASSTRINGS;
       break;
     }
     case Kind::Edit:
@@ -355,6 +539,7 @@ void NativeForm::Create(Control& control) {
   if (!window) return;
   windows_[&control] = window;
   controls_[window] = &control;
+  ids_[id] = &control;
   SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&control));
   if (kind == Kind::GroupBox) SetPropA(window, kGroupProp, reinterpret_cast<HANDLE>(1));
   SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(control)), FALSE);
@@ -398,8 +583,13 @@ void NativeForm::Create(Control& control) {
       break;
     case Kind::CheckBox:
     case Kind::RadioButton:
+      Sync(control, Prop::Checked);
+      break;
     case Kind::SpeedButton:
-      Sync(control, kind == Kind::SpeedButton ? Prop::Down : Prop::Checked);
+      LoadGlyph(control);
+      SetPropA(window, kSubclassProp,
+               reinterpret_cast<HANDLE>(SetWindowLongPtrA(
+                   window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SpeedButtonProc))));
       break;
     default:
       break;
@@ -610,8 +800,7 @@ void NativeForm::Sync(Control& control, Prop prop) {
         InvalidateRect(window, nullptr, TRUE);  // check list box items
       break;
     case Prop::Down:
-      if (auto* button = dynamic_cast<SpeedButton*>(&control))
-        SendMessageA(window, BM_SETCHECK, button->Down() ? BST_CHECKED : BST_UNCHECKED, 0);
+      InvalidateRect(window, nullptr, FALSE);
       break;
     case Prop::Items:
       FillItems(control);
@@ -744,6 +933,10 @@ bool NativeForm::OnNotify(NMHDR& header, LRESULT& result) {
 
 bool NativeForm::OnDrawItem(DRAWITEMSTRUCT& item) {
   Control* control = ControlOf(item.hwndItem);
+  if (control && control->kind() == Kind::SpeedButton) {
+    DrawSpeedButton(*control, item);
+    return true;
+  }
   if (!control || item.itemID == static_cast<UINT>(-1)) return control != nullptr;
   auto& list = static_cast<ListControl&>(*control);
   const int index = static_cast<int>(item.itemID);
@@ -763,6 +956,16 @@ bool NativeForm::OnDrawItem(DRAWITEMSTRUCT& item) {
                      DFCS_BUTTONCHECK | DFCS_FLAT | (entry.checked ? DFCS_CHECKED : 0) |
                          (control->Enabled() ? 0 : DFCS_INACTIVE));
     text.left += kCheckBoxArea + 4;
+  } else if (auto painter = painters_.find(control); painter != painters_.end()) {
+    // The page draws its own items on the brush and font set for the item's state.
+    const int saved = SaveDC(dc);
+    IntersectClipRect(dc, rc.left, rc.top, rc.right, rc.bottom);
+    SelectObject(dc, selected ? GetSysColorBrush(COLOR_HIGHLIGHT) : BrushFor(control->Color()));
+    if (!selected) SetTextColor(dc, ToColorRef(control->EffectiveFont().color));
+    painter->second(dc, index, entry.text, rc);
+    RestoreDC(dc, saved);
+    if (item.itemState & ODS_FOCUS) DrawFocusRect(dc, &rc);
+    return true;
   } else {
     // Owner-drawn combo box: a colour swatch before the text.
     RECT swatch = {rc.left + 2, rc.top + 2, rc.left + 26, rc.bottom - 2};
@@ -869,7 +1072,7 @@ LRESULT CALLBACK NativeForm::ListSubclassProc(HWND window, UINT message, WPARAM 
       y = rc.top + 2;
     }
     const LRESULT result = CallWindowProcA(previous, window, message, wParam, lParam);
-    SendMessageA(root, WM_APP + 1, reinterpret_cast<WPARAM>(window), MAKELPARAM(x, y));
+    SendMessageA(root, kListCheckMessage, reinterpret_cast<WPARAM>(window), MAKELPARAM(x, y));
     return result;
   }
   if (message == WM_NCDESTROY) {
@@ -892,6 +1095,16 @@ bool NativeForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
     case WM_DRAWITEM:
       result = TRUE;
       return OnDrawItem(*reinterpret_cast<DRAWITEMSTRUCT*>(lParam));
+    case WM_MEASUREITEM: {
+      auto& measure = *reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+      auto it = ids_.find(static_cast<int>(measure.CtlID));
+      if (measure.CtlType != ODT_COMBOBOX || it == ids_.end() ||
+          measure.itemID == static_cast<UINT>(-1))
+        return false;
+      measure.itemHeight = kColourItemHeight;
+      result = TRUE;
+      return true;
+    }
     case WM_HSCROLL:
     case WM_VSCROLL:
       result = 0;
@@ -908,7 +1121,20 @@ bool NativeForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
       result = 0;
       return true;
     }
-    case WM_APP + 1: {
+    case kImageMouseMove:
+    case kImageMouseUp: {
+      auto* image = dynamic_cast<Image*>(ControlOf(reinterpret_cast<HWND>(wParam)));
+      result = 0;
+      if (!image) return true;
+      if (message == kImageMouseMove && image->onMouseMove) {
+        const auto shift = static_cast<std::uint32_t>(lParam);
+        Act([image, shift] { image->onMouseMove(shift); });
+      } else if (message == kImageMouseUp && image->onMouseUp) {
+        Act([image] { image->onMouseUp(); });
+      }
+      return true;
+    }
+    case kListCheckMessage: {
       HWND list = reinterpret_cast<HWND>(wParam);
       if (Control* control = ControlOf(list))
         OnListClick(*control, list, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));

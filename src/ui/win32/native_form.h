@@ -17,6 +17,10 @@ class NativeForm : public FormObserver {
  public:
   // `runAction` runs a user action with the program's error box around it.
   using ActionRunner = std::function<void(const std::function<void()>&)>;
+  // Draws item `index` of an owner-drawn combo box into `item` on a device context whose brush
+  // and text colour are set for the item's selected or normal state.
+  using ItemPainter =
+      std::function<void(HDC dc, int index, const std::string& text, const RECT& item)>;
 
   NativeForm(Form& form, HWND host, ActionRunner runAction);
   ~NativeForm() override;
@@ -33,6 +37,9 @@ class NativeForm : public FormObserver {
   Control* ControlOf(HWND window) const;
 
   void Changed(Control& control, Prop prop) override;
+
+  // The page's own drawing of the items of the owner-drawn combo box `name`.
+  void SetItemPainter(const std::string& name, ItemPainter painter);
 
   // Registers the window classes of containers and images (once per process).
   static void RegisterClasses(HINSTANCE instance);
@@ -55,6 +62,8 @@ class NativeForm : public FormObserver {
   bool OnScroll(HWND child);
   bool OnCtlColor(HDC dc, HWND child, LRESULT& result);
   void OnListClick(Control& control, HWND window, int x, int y);
+  void LoadGlyph(const Control& control);
+  void DrawSpeedButton(const Control& control, DRAWITEMSTRUCT& item);
 
   static LRESULT CALLBACK ListSubclassProc(HWND, UINT, WPARAM, LPARAM);
 
@@ -63,6 +72,9 @@ class NativeForm : public FormObserver {
   ActionRunner runAction_;
   std::map<const Control*, HWND> windows_;
   std::map<HWND, Control*> controls_;
+  std::map<int, Control*> ids_;
+  std::map<const Control*, HIMAGELIST> glyphs_;
+  std::map<const Control*, ItemPainter> painters_;
   std::map<std::string, HFONT> fonts_;
   std::map<const Control*, HIMAGELIST> imageLists_;
   std::map<std::uint32_t, HBRUSH> brushes_;

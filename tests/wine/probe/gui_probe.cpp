@@ -22,10 +22,13 @@ std::string Utf8(const wchar_t* text) {
   return out;
 }
 
+// WM_GETTEXT itself: GetWindowText does not ask a window of another process for its text.
 std::string TextOf(HWND window) {
-  wchar_t buffer[4096] = {};
-  GetWindowTextW(window, buffer, 4096);
-  return Utf8(buffer);
+  std::vector<wchar_t> buffer(8192, L'\0');
+  DWORD_PTR copied = 0;
+  SendMessageTimeoutW(window, WM_GETTEXT, buffer.size() - 1, reinterpret_cast<LPARAM>(buffer.data()),
+                      SMTO_ABORTIFHUNG, 5000, &copied);
+  return Utf8(buffer.data());
 }
 
 struct Search {
@@ -130,6 +133,105 @@ BOOL CALLBACK CountOverlaps(HWND a, LPARAM p) {
       return TRUE;
 }
 
+// The visible window with this text among the main window's descendants.
+HWND Titled(HWND main, const std::string& text) {
+  struct Find {
+    const std::string* text;
+    HWND found;
+  } find{&text, nullptr};
+  EnumChildWindows(
+      main,
+      [](HWND window, LPARAM p) -> BOOL {
+        auto* f = reinterpret_cast<Find*>(p);
+        if (!IsWindowVisible(window) || TextOf(window) != *f->text) return TRUE;
+        f->found = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&find));
+  return find.found;
+}
+
+// Stands in for the help system: the window WinHelp sends its requests to (WM_COPYDATA with the
+// command, its number and the help file). Prints "command number file" for each request until
+// a popup request arrives or `seconds` pass.
+#pragma pack(push, 1)
+struct HelpRequest {
+  WORD size;
+  WORD command;
+  LONG data;
+  LONG reserved;
+  WORD ofsFilename;
+  WORD ofsData;
+};
+#pragma pack(pop)
+
+bool g_popupShown = false;
+
+LRESULT CALLBACK HelpServerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_COPYDATA) {
+    const auto* copy = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+    if (copy && copy->lpData && copy->cbData >= sizeof(HelpRequest)) {
+      const auto* request = static_cast<const HelpRequest*>(copy->lpData);
+      std::string file;
+      if (request->ofsFilename && request->ofsFilename < copy->cbData)
+        file.assign(static_cast<const char*>(copy->lpData) + request->ofsFilename,
+                    strnlen(static_cast<const char*>(copy->lpData) + request->ofsFilename,
+                            copy->cbData - request->ofsFilename));
+      std::printf("%u %ld %s\n", request->command, static_cast<long>(request->data), file.c_str());
+      std::fflush(stdout);
+      if (request->command == HELP_CONTEXTPOPUP) g_popupShown = true;
+    }
+    return TRUE;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+int HelpServer(int seconds) {
+  WNDCLASSA cls{};
+  cls.lpfnWndProc = HelpServerProc;
+  cls.hInstance = GetModuleHandleA(nullptr);
+  cls.lpszClassName = "MS_WINHELP";
+  if (!RegisterClassA(&cls)) return 1;
+  HWND window = CreateWindowExA(0, "MS_WINHELP", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                cls.hInstance, nullptr);
+  if (!window) return 1;
+  std::printf("ready\n");
+  std::fflush(stdout);
+  const DWORD end = GetTickCount() + static_cast<DWORD>(seconds) * 1000;
+  MSG msg;
+  while (!g_popupShown && GetTickCount() < end) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+  }
+  DestroyWindow(window);
+  return g_popupShown ? 0 : 1;
+}
+
+// A topmost window of one colour at (x, y), size w x h, shown for `seconds`.
+int Paint(COLORREF colour, int x, int y, int w, int h, int seconds) {
+  WNDCLASSA cls{};
+  cls.lpfnWndProc = DefWindowProcA;
+  cls.hInstance = GetModuleHandleA(nullptr);
+  cls.hbrBackground = CreateSolidBrush(colour);
+  cls.lpszClassName = "VlxProbePaint";
+  if (!RegisterClassA(&cls)) return 1;
+  HWND window = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, cls.lpszClassName, "", WS_POPUP,
+                                x, y, w, h, nullptr, nullptr, cls.hInstance, nullptr);
+  if (!window) return 1;
+  ShowWindow(window, SW_SHOWNOACTIVATE);
+  UpdateWindow(window);
+  std::printf("ready\n");
+  std::fflush(stdout);
+  const DWORD end = GetTickCount() + static_cast<DWORD>(seconds) * 1000;
+  MSG msg;
+  while (GetTickCount() < end) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+  }
+  DestroyWindow(window);
+  return 0;
+}
+
 }  // namespace
 
 int main() {
@@ -161,8 +263,74 @@ int main() {
     std::printf("%s | %s\n", TextOf(box).c_str(), escaped.c_str());
     return 0;
   }
+  if (command == "hung") {  // top-level windows that do not answer within a second
+    EnumWindows(
+        [](HWND window, LPARAM) -> BOOL {
+          DWORD_PTR result = 0;
+          if (!SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &result)) {
+            char cls[64] = {};
+            GetClassNameA(window, cls, sizeof cls);
+            DWORD pid = 0;
+            GetWindowThreadProcessId(window, &pid);
+            std::printf("%s %s pid %lu\n", cls, TextOf(window).c_str(), pid);
+          }
+          return TRUE;
+        },
+        0);
+    return 0;
+  }
+  if (command == "help-server") return HelpServer(argc > 2 ? std::atoi(argv[2]) : 30);
+  if (command == "paint" && argc > 8)
+    return Paint(RGB(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4])),
+                 std::atoi(argv[5]), std::atoi(argv[6]), std::atoi(argv[7]), std::atoi(argv[8]),
+                 argc > 9 ? std::atoi(argv[9]) : 30);
   HWND main = MainWindow();
   if (!main) return 1;
+  if (command == "help-button") {
+    // The "?" caption button's centre, placed as the window places it.
+    RECT rc;
+    GetWindowRect(main, &rc);
+    const int left = rc.right - rc.left - GetSystemMetrics(SM_CXFRAME) -
+                     4 * GetSystemMetrics(SM_CXSIZE) + 2;
+    const int top = GetSystemMetrics(SM_CYFRAME) + 1;
+    std::printf("%ld %ld\n", rc.left + left + (GetSystemMetrics(SM_CXSIZE) - 1) / 2,
+                rc.top + top + (GetSystemMetrics(SM_CYSIZE) - 4) / 2);
+    return 0;
+  }
+  if (command == "at" && argc > 2) {  // the centre of the visible control with this text
+    HWND window = Titled(main, argv[2]);
+    if (!window) return 1;
+    RECT rc;
+    GetClientRect(window, &rc);
+    return PrintCentre(window, rc);
+  }
+  if (command == "checked" && argc > 2) {  // check box state: 0 or 1
+    HWND window = Titled(main, argv[2]);
+    if (!window) return 1;
+    std::printf("%d\n", static_cast<int>(SendMessageA(window, BM_GETCHECK, 0, 0)));
+    return 0;
+  }
+  if (command == "next-text" && argc > 2) {  // the text of the control made after this one
+    HWND window = Titled(main, argv[2]);
+    HWND next = window ? GetWindow(window, GW_HWNDNEXT) : nullptr;
+    if (!next) return 1;
+    std::printf("%s\n", TextOf(next).c_str());
+    return 0;
+  }
+  if (command == "children" && argc > 2) {  // the texts inside the visible container with this text
+    HWND window = Titled(main, argv[2]);
+    if (!window) return 1;
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+      if (IsWindowVisible(child)) std::printf("%s\n", TextOf(child).c_str());
+    return 0;
+  }
+  if (command == "image") {  // the centre of the shown page's first picture
+    HWND image = Child(main, "VlxImage");
+    if (!image) return 1;
+    RECT rc;
+    GetClientRect(image, &rc);
+    return PrintCentre(image, rc);
+  }
   HWND tabs = FindWindowExA(main, nullptr, WC_TABCONTROLA, nullptr);  // the page control
   if (command == "tab" && argc > 2 && tabs) {
     RECT rc{};
