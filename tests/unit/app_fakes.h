@@ -8,6 +8,7 @@
 #include "app/context.h"
 #include "platform/platform.h"
 #include "unit/rules_fakes.h"
+#include "unit/win98_folders.h"
 
 namespace vlx::apptest {
 
@@ -100,21 +101,6 @@ struct FakeLibrary : Library {
   Log& log;
 };
 
-struct FakeSystem : SystemInfo {
-  bool WindowsDirectory(std::string& out) override {
-    out = "C:\\WINDOWS";
-    return true;
-  }
-  bool SystemDirectory(std::string& out) override {
-    out = "C:\\WINDOWS\\SYSTEM";
-    return true;
-  }
-  bool TempPath(std::string& out) override {
-    out = "C:\\WINDOWS\\TEMP\\";
-    return true;
-  }
-};
-
 // INI files that hold nothing and take every write.
 struct EmptyProfile : Profile {
   std::uint32_t GetString(const char*, const char*, const char* defaultValue, std::string& result,
@@ -158,7 +144,7 @@ struct FakeMachine {
   FakeDialogs dialogs{log};
   FakeFiles files;
   FakeLibrary library{log};
-  FakeSystem system;
+  testing::Win98Folders system;
   EmptyProfile profile;
   NoFacts facts;
   Platform platform;

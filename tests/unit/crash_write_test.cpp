@@ -18,6 +18,7 @@
 #include "prefix/prefix_registry.h"
 #include "store/reg_store.h"
 #include "unit/path_temp_dir.h"
+#include "unit/win98_folders.h"
 
 namespace vlx::prefix {
 namespace {
@@ -27,19 +28,12 @@ using vlx::testing::ReadHostFile;
 using vlx::testing::TempDir;
 using vlx::testing::WriteHostFile;
 
-class FixedWindows : public SystemInfo {
- public:
-  bool WindowsDirectory(std::string& out) override { return out = "C:\\WINDOWS", true; }
-  bool SystemDirectory(std::string& out) override { return out = "C:\\WINDOWS\\SYSTEM", true; }
-  bool TempPath(std::string& out) override { return out = "C:\\WINDOWS\\TEMP\\", true; }
-};
-
 struct Image {
   TempDir dir;
   PathMapper paths{dir.path()};
   PrefixFiles files{paths};
   PrefixFileOps fileOps{paths};
-  FixedWindows system;
+  vlx::testing::Win98Folders system;
   PrefixProfile profile{paths, files, system};
   fs::path Host(const std::string& windowsPath) const { return *paths.ToHost(windowsPath); }
 };

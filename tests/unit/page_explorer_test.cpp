@@ -5,16 +5,11 @@
 
 #include <gtest/gtest.h>
 
-#include "app/main_form.h"
-#include "app/page_tables.h"
-#include "path_temp_dir.h"
 #include "platform/file_ops.h"
 #include "platform/files.h"
 #include "platform/library.h"
-#include "prefix/machine_image.h"
-#include "prefix/prefix_machine.h"
-#include "store/store_routine.h"
 #include "ui/user_action.h"
+#include "unit/image_page_fixture.h"
 
 namespace vlx {
 namespace {
@@ -63,19 +58,9 @@ std::map<std::string, std::string> Snapshot(const fs::path& folder) {
   return files;
 }
 
-class ExplorerPage : public ::testing::Test {
+class ExplorerPage : public testing::ImagePageTest {
  protected:
-  ExplorerPage() {
-    BuildForms(context);
-    BindSettingsPages(context);
-    context.frmMain.SetShowing(true);
-    machine.dialogs().onMessage = [this](const std::string& title, const std::string& text,
-                                         std::uint32_t) { messages.push_back(title + ": " + text); };
-  }
-  static fs::path Created(const testing::TempDir& dir) {
-    prefix::CreateMachineImage(dir.path() / "img");
-    return dir.path() / "img";
-  }
+  ExplorerPage() { context.frmMain.SetShowing(true); }
   fs::path Host(const std::string& relative) { return dir.path() / "img" / "drive_c" / relative; }
   // The host folder of a path below drive C, its parts matched without regard to case.
   fs::path Found(std::initializer_list<const char*> parts) {
@@ -95,12 +80,6 @@ class ExplorerPage : public ::testing::Test {
            });
   }
   fs::path SystemFolder() { return Found({"windows", "system"}); }
-  std::string Read(RegKey root, const std::string& key, const std::string& name) {
-    return RunStoreRoutine(*machine.platform().registry, root, [&](RegStore& store) {
-      if (!store.OpenPath(key, false) || !store.HasValue(name)) return std::string("<absent>");
-      return store.ReadText(name);
-    });
-  }
   std::int32_t Number(RegKey root, const std::string& key, const std::string& name) {
     return RunStoreRoutine(*machine.platform().registry, root, [&](RegStore& store) {
       store.OpenPath(key, false);
@@ -111,13 +90,6 @@ class ExplorerPage : public ::testing::Test {
     return RunStoreRoutine(*machine.platform().registry, root,
                            [&](RegStore& store) { return store.OpenPath(key, false); });
   }
-  template <class Write>
-  void Store(RegKey root, const std::string& key, Write&& write) {
-    RunStoreRoutine(*machine.platform().registry, root, [&](RegStore& store) {
-      ASSERT_TRUE(store.OpenPath(key, true));
-      write(store);
-    });
-  }
   ui::ListControl& List() { return context.Get<ui::ListControl>("clbExplorerSetting"); }
   bool Radio(const char* name) { return context.Get<ui::CheckBox>(name).Checked(); }
   std::string CdDriver() { return GetSystemDirPath() + "\\IOSUBSYS\\Cdfs.vxd"; }
@@ -126,11 +98,6 @@ class ExplorerPage : public ::testing::Test {
     machine.platform().system->SystemDirectory(system);
     return system;
   }
-
-  testing::TempDir dir;
-  prefix::PrefixMachine machine{Created(dir)};
-  Context context{machine.platform(), "C:\\Program Files\\Volnerix\\"};
-  std::vector<std::string> messages;
 };
 
 TEST_F(ExplorerPage, HiddenFilesRadioAndTwoStateRules) {

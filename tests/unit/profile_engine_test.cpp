@@ -6,10 +6,10 @@
 #include <sstream>
 
 #include "path_temp_dir.h"
-#include "platform/system_info.h"
 #include "prefix/prefix_files.h"
 #include "prefix/prefix_profile.h"
 #include "profile_transcript.h"
+#include "unit/win98_folders.h"
 
 namespace vlx::prefix {
 namespace {
@@ -18,13 +18,6 @@ namespace fs = std::filesystem;
 using vlx::testing::ReadHostFile;
 using vlx::testing::TempDir;
 using vlx::testing::WriteHostFile;
-
-class WindowsFolder : public SystemInfo {
- public:
-  bool WindowsDirectory(std::string& out) override { return out = "C:\\WINDOWS", true; }
-  bool SystemDirectory(std::string& out) override { return out = "C:\\WINDOWS\\SYSTEM", true; }
-  bool TempPath(std::string& out) override { return out = "C:\\WINDOWS\\TEMP\\", true; }
-};
 
 // A machine image with the profile port over it.
 struct Image {
@@ -41,7 +34,7 @@ struct Image {
   TempDir dir;
   PathMapper paths{dir.path()};
   PrefixFiles files{paths};
-  WindowsFolder system;
+  vlx::testing::Win98Folders system;
   PrefixProfile profile{paths, files, system};
 };
 

@@ -4,17 +4,12 @@
 #include "prefix/path_mapper.h"
 #include "prefix/prefix_files.h"
 #include "prefix/prefix_tasks.h"
+#include "unit/win98_folders.h"
 
 namespace vlx {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Win98Folders : SystemInfo {
-  bool WindowsDirectory(std::string& out) override { return out = "C:\\WINDOWS", true; }
-  bool SystemDirectory(std::string& out) override { return out = "C:\\WINDOWS\\SYSTEM", true; }
-  bool TempPath(std::string& out) override { return out = "C:\\WINDOWS\\TEMP\\", true; }
-};
 
 class SimulatedSessionTest : public ::testing::Test {
  protected:
@@ -28,7 +23,7 @@ class SimulatedSessionTest : public ::testing::Test {
   testing::TempDir dir_;
   prefix::PathMapper paths_;
   prefix::PrefixFiles files_;
-  Win98Folders folders_;
+  testing::Win98Folders folders_;
   prefix::Journal journal_;
   prefix::SimulatedSession session_;
   prefix::PrefixProcesses processes_;

@@ -4,15 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include "app/main_form.h"
-#include "app/page_tables.h"
-#include "path_temp_dir.h"
 #include "platform/file_ops.h"
 #include "platform/files.h"
-#include "prefix/machine_image.h"
-#include "prefix/prefix_machine.h"
-#include "store/store_routine.h"
 #include "ui/user_action.h"
+#include "unit/image_page_fixture.h"
 
 namespace vlx {
 namespace {
@@ -21,32 +16,9 @@ constexpr RegKey HKCR = regroot::ClassesRoot;
 constexpr RegKey HKLM = regroot::LocalMachine;
 constexpr RegKey HKCU = regroot::CurrentUser;
 
-class RepairPage : public ::testing::Test {
+class RepairPage : public testing::ImagePageTest {
  protected:
-  RepairPage() {
-    BuildForms(context);
-    BindSettingsPages(context);
-    LoadRepairSelector(context);
-    machine.dialogs().onMessage = [this](const std::string& title, const std::string& text,
-                                         std::uint32_t) { messages.push_back(title + ": " + text); };
-  }
-  static std::filesystem::path Created(const testing::TempDir& dir) {
-    prefix::CreateMachineImage(dir.path() / "img");
-    return dir.path() / "img";
-  }
-  // The stored text, or "<absent>".
-  std::string Read(RegKey root, const std::string& key, const std::string& name) {
-    return RunStoreRoutine(*machine.platform().registry, root, [&](RegStore& store) {
-      if (!store.OpenPath(key, false) || !store.HasValue(name)) return std::string("<absent>");
-      return store.ReadText(name);
-    });
-  }
-  void Write(RegKey root, const std::string& key, const std::string& name, const std::string& text) {
-    RunStoreRoutine(*machine.platform().registry, root, [&](RegStore& store) {
-      ASSERT_TRUE(store.OpenPath(key, true));
-      store.WriteText(name, text);
-    });
-  }
+  RepairPage() { LoadRepairSelector(context); }
   void Select(RepairItem item) {
     ui::UserSelect(context.Get("cbRepairSelected"), static_cast<int>(item));
   }
@@ -57,11 +29,6 @@ class RepairPage : public ::testing::Test {
       if (entry.rfind("SendMessageTimeout", 0) == 0) found.push_back(entry);
     return found;
   }
-
-  testing::TempDir dir;
-  prefix::PrefixMachine machine{Created(dir)};
-  Context context{machine.platform(), "C:\\Program Files\\Volnerix\\"};
-  std::vector<std::string> messages;
 };
 
 TEST_F(RepairPage, SelectorShowsTheAssociationBoxesOnlyForItemOne) {

@@ -19,23 +19,9 @@
 #include "prefix/prefix_profile.h"
 #include "prefix/prefix_screen.h"
 #include "ui/form.h"
+#include "unit/win98_folders.h"
 
 namespace vlx::pagetest {
-
-struct Win98Folders : SystemInfo {
-  bool WindowsDirectory(std::string& out) override {
-    out = "C:\\WINDOWS";
-    return true;
-  }
-  bool SystemDirectory(std::string& out) override {
-    out = "C:\\WINDOWS\\SYSTEM";
-    return true;
-  }
-  bool TempPath(std::string& out) override {
-    out = "C:\\WINDOWS\\TEMP\\";
-    return true;
-  }
-};
 
 // Every picker answers from its queue; an empty queue is a cancel.
 struct AnsweringDialogs : Dialogs {
@@ -161,7 +147,7 @@ class PageMachine {
   testing::TempDir dir;
   prefix::PathMapper paths{dir.path()};
   prefix::PrefixFiles files{paths};
-  Win98Folders folders;
+  testing::Win98Folders folders;
   prefix::PrefixProfile profile{paths, files, folders};
   AnsweringDialogs dialogs;
   NamedPictures library;
