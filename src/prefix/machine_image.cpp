@@ -2,9 +2,7 @@
 
 #include <unistd.h>
 
-#include <cctype>
-#include <chrono>
-#include <cstdio>
+#include <algorithm>
 #include <system_error>
 
 #include "app/image_library.h"
@@ -13,6 +11,7 @@
 #include "prefix/dos_attributes.h"
 #include "prefix/prefix_error.h"
 #include "prefix/prefix_library.h"
+#include "prefix/reg_file.h"
 #include "text/cp1251.h"
 
 namespace vlx::prefix {
@@ -20,109 +19,6 @@ namespace vlx::prefix {
 namespace fs = std::filesystem;
 
 namespace {
-
-// ------------------------------------------------------------------ Wine's registry text
-
-// Wine's escaping of a UTF-16 name or text: code units above 127 as \x hex (four digits when
-// a hex digit follows), control characters as C or octal escapes, a backslash before '\' and
-// before each of `special`.
-std::string EscapeForWine(const std::u16string& text, std::string_view special) {
-  static constexpr char kEscapes[] = ".......abtnvfr.............e....";
-  std::string out;
-  char buffer[16];
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char16_t c = text[i];
-    const bool digitFollows = i + 1 < text.size() && text[i + 1] < 128;
-    if (c > 127) {
-      const bool hexFollows = digitFollows && std::isxdigit(static_cast<int>(text[i + 1]));
-      std::snprintf(buffer, sizeof buffer, hexFollows ? "\\x%04x" : "\\x%x",
-                    static_cast<unsigned>(c));
-      out += buffer;
-    } else if (c < 32) {
-      if (kEscapes[c] != '.') {
-        out += '\\';
-        out += kEscapes[c];
-      } else {
-        const bool octalFollows = digitFollows && text[i + 1] >= '0' && text[i + 1] <= '7';
-        std::snprintf(buffer, sizeof buffer, octalFollows ? "\\%03o" : "\\%o",
-                      static_cast<unsigned>(c));
-        out += buffer;
-      }
-    } else {
-      if (c == '\\' || special.find(static_cast<char>(c)) != std::string_view::npos) out += '\\';
-      out += static_cast<char>(c);
-    }
-  }
-  return out;
-}
-
-std::string KeyPathForWine(const std::string& key) {
-  std::string out;
-  std::size_t start = 0;
-  while (true) {
-    const std::size_t end = key.find('\\', start);
-    out += EscapeForWine(Cp1251ToUtf16(key.substr(start, end - start)), "[]");
-    if (end == std::string::npos) return out;
-    out += "\\\\";
-    start = end + 1;
-  }
-}
-
-std::string HexBytes(std::string_view bytes, std::size_t column) {
-  std::string out;
-  char buffer[8];
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    std::snprintf(buffer, sizeof buffer, "%02x", static_cast<unsigned char>(bytes[i]));
-    out += buffer;
-    column += 2;
-    if (i + 1 < bytes.size()) {
-      out += ',';
-      if (++column > 76) {  // Wine continues long lines after a backslash
-        out += "\\\n  ";
-        column = 2;
-      }
-    }
-  }
-  return out;
-}
-
-std::string ValueLine(const HiveValue& value) {
-  std::string line =
-      value.name.empty() ? "@=" : "\"" + EscapeForWine(Cp1251ToUtf16(value.name), "\"") + "\"=";
-  const auto text = [&] { return EscapeForWine(Cp1251ToUtf16(value.data), "\""); };
-  switch (value.type) {
-    case regtype::Sz:
-      return line + "\"" + text() + "\"";
-    case regtype::ExpandSz:
-      return line + "str(2):\"" + text() + "\"";
-    case regtype::Dword: {
-      std::uint32_t number = 0;
-      for (std::size_t i = value.data.size(); i-- > 0;)
-        number = (number << 8) | static_cast<unsigned char>(value.data[i]);
-      char buffer[24];
-      std::snprintf(buffer, sizeof buffer, "dword:%08x", static_cast<unsigned>(number));
-      return line + buffer;
-    }
-    case regtype::Binary:
-      line += "hex:";
-      return line + HexBytes(value.data, line.size());
-    default:
-      line += "hex(" + std::to_string(value.type) + "):";
-      return line + HexBytes(value.data, line.size());
-  }
-}
-
-std::string WineTime() {
-  const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(
-                           std::chrono::system_clock::now().time_since_epoch())
-                           .count();
-  const unsigned long long fileTime =
-      (static_cast<unsigned long long>(seconds) + 11644473600ull) * 10000000ull;
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%lld\n#time=%llx", static_cast<long long>(seconds),
-                fileTime);
-  return buffer;
-}
 
 // ------------------------------------------------------------------ what the image holds
 
@@ -393,22 +289,22 @@ void Fill(const fs::path& root) {
 }  // namespace
 
 std::string WineHiveText(const std::string& relativeTo, const std::vector<HiveValue>& values) {
-  std::string text = "WINE REGISTRY Version 2\n;; All keys relative to " +
-                     KeyPathForWine(relativeTo) + "\n\n#arch=win64\n";
-  const std::string time = WineTime();
-  std::vector<std::string> keys;
+  std::string header;
+  for (char c : relativeTo) header += c == '\\' ? std::string("\\\\") : std::string(1, c);
+  RegFile hive(header);
   for (const auto& value : values) {
-    bool seen = false;
-    for (const auto& key : keys) seen = seen || EqualNoCaseCp1251(key, value.key);
-    if (!seen) keys.push_back(value.key);
+    RegKeyNode* key = &hive.Root();
+    std::size_t start = 0;
+    for (std::size_t end; start <= value.key.size(); start = end + 1) {
+      end = std::min(value.key.find('\\', start), value.key.size());
+      key = &hive.AddSubkey(*key, Cp1251ToUtf16(value.key.substr(start, end - start)));
+    }
+    if (value.type == regtype::None && value.name.empty()) continue;
+    const bool text = value.type == regtype::Sz || value.type == regtype::ExpandSz;
+    hive.SetValue(*key, Cp1251ToUtf16(value.name), value.type,
+                  text ? value.data + '\0' : value.data);
   }
-  for (const auto& key : keys) {
-    text += "\n[" + KeyPathForWine(key) + "] " + time + "\n";
-    for (const auto& value : values)
-      if (EqualNoCaseCp1251(value.key, key) && !(value.type == regtype::None && value.name.empty()))
-        text += ValueLine(value) + "\n";
-  }
-  return text;
+  return hive.Serialize();
 }
 
 void CreateMachineImage(const fs::path& root) {

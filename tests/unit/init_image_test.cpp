@@ -28,10 +28,12 @@ TEST(WineHive, WritesWinesTextFormat) {
        {"Software\\Empty", "", regtype::None, ""},
        {"Software\\Bin", "b", regtype::Binary, std::string(40, '\x95')}});
   EXPECT_EQ(text.rfind("WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\Machine\n"
-                       "\n#arch=win64\n\n[Software\\\\\\x422\\x435\\x441\\x442\\[1\\]] ", 0),
+                       "\n#arch=win64\n\n[",
+                       0),
             0u)
       << text;
   for (const char* line : {
+           "\n[Software\\\\\\x422\\x435\\x441\\x442\\[1\\]] ",
            "\n\"\\x418\\x43c\\x44f\"=\"\\xab\\x420\\x43e\\x43c\\x430\\x448\\x43a\\x430\\xbb 1a "
            "\\\"q\\\" C:\\\\x\"\n",
            "\n@=str(2):\"%windir%\\\\\\x411\"\n",
