@@ -26,15 +26,15 @@ const char* const kList = "clbExplorerSetting";
 
 ui::ControlSpec Radio(std::string_view name, int row, std::string_view caption, int help) {
   return {.kind = Kind::RadioButton, .name = name, .parent = "gbFilesSetting",
-          .bounds = {12, 20 + 22 * row, 297, 17}, .caption = caption, .help = help};
+          .bounds = {12, 28 + 20 * row, 297, 17}, .caption = caption, .help = help};
 }
 
 const std::vector<ui::ControlSpec>& Controls() {
   static const std::vector<ui::ControlSpec> specs = {
       {.kind = Kind::GroupBox, .name = "gbExplorerSettings", .parent = "TabSheet10",
-       .bounds = {8, 4, 321, 250}, .caption = "Управление оболочкой:"},
+       .bounds = {8, 4, 321, 205}, .caption = "Управление оболочкой:"},
       {.kind = Kind::CheckListBox, .name = kList, .parent = "gbExplorerSettings",
-       .bounds = {8, 16, 305, 228}, .help = 11,
+       .bounds = {8, 16, 305, 183}, .help = 11,
        .items = {"Проводник как два отдельных процесса", "Имена в верхнем регистре",
                  "Настройка вида папок", "Помнить установки вида для каждой папки",
                  "Префикс \"Ярлык для...\" при создании ярлыков", "Автообновление окна проводника",
@@ -43,9 +43,9 @@ const std::vector<ui::ControlSpec>& Controls() {
                  "Пункт \"Закрыть\" в контекстном меню", "Отображать на аудиодиске WAV-файлы",
                  "Исправленный драйвер vfat.vxd"}},
       {.kind = Kind::GroupBox, .name = "gbFilesSetting", .parent = "TabSheet10",
-       .bounds = {8, 258, 321, 110}, .caption = "Файлы:"},
+       .bounds = {8, 213, 321, 110}, .caption = "Файлы:"},
       {.kind = Kind::CheckBox, .name = "cbExplorer3", .parent = "gbFilesSetting",
-       .bounds = {12, 20, 297, 17}, .caption = "Отображение расширений зарегистрированных файлов",
+       .bounds = {12, 16, 297, 28}, .caption = "Отображение расширений зарегистрированных файлов",
        .help = 19},
       Radio("rbExplorer2", 1, "Не отображать скрытые файлы", 20),
       Radio("rbExplorer1", 2, "Не отображать скрытые и системные файлы", 21),

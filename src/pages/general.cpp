@@ -31,7 +31,7 @@ const std::vector<ui::ControlSpec>& Controls() {
       Box("cbAutoranCDdata", "gbCDautoran", 1, "Автоматически запускать компакт-диски с данными",
           9),
       {.kind = Kind::Label, .name = "lbCDdescription", .parent = "gbCDautoran",
-       .bounds = {12, 66, 300, 26},
+       .bounds = {4, 66, 315, 26},
        .caption = "(Требуетьса включить функцию автораспазнования диска \r\nв свойствах CD-ROM.)"},
       {.kind = Kind::GroupBox, .name = "gbAdminSet", .parent = "TabSheet9",
        .bounds = {8, 108, 321, 112}, .caption = "Администрирование:"},
@@ -46,7 +46,7 @@ const std::vector<ui::ControlSpec>& Controls() {
       Box("cbViewSystemsFiles", "gbViewFilesinSysfld", 1,
           "Слова \"Показать файлы\" в папке System", 18),
       {.kind = Kind::Label, .name = "lbDescriptViewFiles", .parent = "gbViewFilesinSysfld",
-       .bounds = {12, 66, 300, 26},
+       .bounds = {4, 66, 315, 26},
        .caption = "(Эти слова видны при включенном режиме просмотра \r\n\"Как веб-страница\".)"},
   };
   return specs;

@@ -91,7 +91,7 @@ const ui::ControlSpec kDeathScreenPage[] = {
     {.kind = Kind::Label,
      .name = "lbScreenDeathDescription",
      .parent = "TabSheet3",
-     .bounds = {8, 168, 321, 104},
+     .bounds = {2, 168, 335, 104},
      .caption = "При возникновении серьезной ошибки, обычно появляется \r\n"
                 "предупреждение, что если вы нажмете Ctrl+Alt+Del система\r\n"
                 "перезагрузится с потерей всех, не сохраненных данных, а \r\n"

@@ -36,6 +36,12 @@ install_app() {
   # Wine draws the caption itself (with our "?" button) when it does not hand it to a window
   # manager.
   timeout 60 "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+  # The forms are laid out for Tahoma; Wine's own Tahoma and caption-button font (fonts-wine) are
+  # found only in the prefix's Fonts folder.
+  local font
+  for font in tahoma.ttf tahomabd.ttf marlett.ttf; do
+    [ -f "/usr/share/wine/fonts/$font" ] && cp "/usr/share/wine/fonts/$font" "$WINEPREFIX/drive_c/windows/Fonts/"
+  done
   rm -rf "$app"; mkdir -p "$app"
   cp "$VLX_WIN_BUILD/volnrx.exe" "$VLX_WIN_BUILD/vlximg.dll" "$VLX_WIN_BUILD/vxeject.dll" "$app/"
 }

@@ -137,6 +137,14 @@ void DrawPicture(HDC dc, const Picture& picture, int x, int y, int width, int he
   }
 }
 
+void DrawImage(HWND window, const Image& image, HDC dc) {
+  RECT rc;
+  GetClientRect(window, &rc);
+  DrawPicture(dc, image.GetPicture(), 0, 0, rc.right, rc.bottom, image.stretch);
+  for (const auto& drawing : image.Canvas())
+    DrawPicture(dc, drawing.picture, drawing.x, drawing.y, 0, 0, false);
+}
+
 // Buttons and keys held during a mouse message, as the model's image handlers take them.
 std::uint32_t MouseShift(WPARAM keys) {
   std::uint32_t shift = 0;
@@ -155,16 +163,13 @@ LRESULT CALLBACK ImageProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     case WM_PAINT: {
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(window, &ps);
-      if (image) {
-        RECT rc;
-        GetClientRect(window, &rc);
-        DrawPicture(dc, image->GetPicture(), 0, 0, rc.right, rc.bottom, image->stretch);
-        for (const auto& drawing : image->Canvas())
-          DrawPicture(dc, drawing.picture, drawing.x, drawing.y, 0, 0, false);
-      }
+      if (image) DrawImage(window, *image, dc);
       EndPaint(window, &ps);
       return 0;
     }
+    case WM_PRINTCLIENT:  // what lies beneath a transparent control above the image
+      if (image) DrawImage(window, *image, reinterpret_cast<HDC>(wParam));
+      return 0;
     case WM_ERASEBKGND:
       if (image && image->transparent) return 1;
       break;
@@ -295,6 +300,38 @@ NativeForm::~NativeForm() {
   for (auto& [control, glyph] : glyphs_) ImageList_Destroy(glyph);
 }
 
+// Labels, check boxes and radio buttons grow to show their whole text on the lines it has: up
+// to their parent's right edge, wrapping within that width when even that is too narrow.
+void NativeForm::FitText(const Control& control) {
+  const Kind kind = control.kind();
+  const bool box = kind == Kind::CheckBox || kind == Kind::RadioButton;
+  HWND window = WindowOf(control);
+  if (!window || (kind != Kind::Label && !box)) return;
+  const Rect& b = control.Bounds();
+  RECT parent{};
+  GetClientRect(GetParent(window), &parent);
+  const int room = std::max<int>(parent.right - b.left, b.width);
+  const int mark = box ? kCheckBoxArea + 3 : 0;  // the box and the gap before the text
+  const std::string& text = control.Text();
+  HDC dc = GetDC(window);
+  HGDIOBJ old = SelectObject(dc, FontFor(control));
+  RECT need = {0, 0, 0, 0};
+  const UINT flags = DT_CALCRECT | DT_EXPANDTABS;
+  if (!text.empty()) DrawTextA(dc, text.c_str(), -1, &need, flags);
+  if (need.right + mark > room) {
+    need = {0, 0, room - mark, 0};
+    DrawTextA(dc, text.c_str(), -1, &need, flags | DT_WORDBREAK);
+  }
+  SelectObject(dc, old);
+  ReleaseDC(window, dc);
+  const int width = std::max<int>(b.width, std::min<int>(room, need.right + mark));
+  const int height = std::max<int>(b.height, need.bottom);
+  RECT now;
+  GetWindowRect(window, &now);
+  if (now.right - now.left != width || now.bottom - now.top != height)
+    SetWindowPos(window, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void NativeForm::SetItemPainter(const std::string& name, ItemPainter painter) {
   if (Control* control = form_.Find(name)) painters_[control] = std::move(painter);
 }
@@ -392,6 +429,8 @@ void NativeForm::Realize() {
       PlaceSheets(*control);
       ShowActivePage(*control);
     }
+  // Texts fit once the tab sheets have their size.
+  for (Control* control : form_.Controls()) FitText(*control);
   form_.SetObserver(this);
 }
 
@@ -463,7 +502,7 @@ void NativeForm::Create(Control& control) {
       break;
     case Kind::Label:
       cls = "STATIC";
-      style |= SS_LEFT | SS_NOPREFIX | SS_NOTIFY;
+      style |= SS_LEFT | SS_NOTIFY;  // "&" marks the access key, as on every label
       break;
     case Kind::Bevel:
       cls = "STATIC";
@@ -547,7 +586,10 @@ void NativeForm::Create(Control& control) {
   ++syncing_;
   switch (kind) {
     case Kind::Label:
-      if (b.width == 0 || b.height == 0) Sync(control, Prop::Caption);
+    case Kind::CheckBox:
+    case Kind::RadioButton:
+      FitText(control);
+      if (kind != Kind::Label) Sync(control, Prop::Checked);
       break;
     case Kind::CheckListBox:
       SendMessageA(window, LB_SETITEMHEIGHT, 0, kCheckListItemHeight);
@@ -580,10 +622,6 @@ void NativeForm::Create(Control& control) {
     case Kind::TrackBar:
       Sync(control, Prop::Range);
       Sync(control, Prop::Position);
-      break;
-    case Kind::CheckBox:
-    case Kind::RadioButton:
-      Sync(control, Prop::Checked);
       break;
     case Kind::SpeedButton:
       LoadGlyph(control);
@@ -755,25 +793,17 @@ void NativeForm::Sync(Control& control, Prop prop) {
     case Prop::Caption:
       if (control.kind() == Kind::TabSheet) {
         if (Control* pages = control.Parent()) FillItems(*pages);
-      } else if (control.kind() == Kind::Label && (control.Bounds().width == 0 ||
-                                                   control.Bounds().height == 0)) {
-        SetWindowTextA(window, control.Text().c_str());
-        HDC dc = GetDC(window);
-        HGDIOBJ old = SelectObject(dc, FontFor(control));
-        RECT rc = {0, 0, 1000, 1000};
-        DrawTextA(dc, control.Text().c_str(), -1, &rc, DT_CALCRECT | DT_NOPREFIX);
-        SelectObject(dc, old);
-        ReleaseDC(window, dc);
-        SetWindowPos(window, nullptr, 0, 0, rc.right, rc.bottom, SWP_NOMOVE | SWP_NOZORDER);
       } else if (WindowText(window) != control.Text()) {
         SetWindowTextA(window, control.Text().c_str());
       }
+      FitText(control);
       if (control.kind() == Kind::GroupBox || control.kind() == Kind::Panel)
         InvalidateRect(window, nullptr, TRUE);
       break;
     case Prop::Bounds: {
       const Rect& b = control.Bounds();
       MoveWindow(window, b.left, b.top, b.width, b.height, TRUE);
+      FitText(control);
       if (IsPageControl(control)) PlaceSheets(control);
       break;
     }
@@ -1004,17 +1034,41 @@ bool NativeForm::OnCtlColor(HDC dc, HWND child, LRESULT& result) {
   }
   const auto* plain = dynamic_cast<const Plain*>(control);
   if (plain && plain->transparent) {
+    PaintBeneath(child, dc);
     SetBkMode(dc, TRANSPARENT);
     result = reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
     return true;
   }
-  // Labels, check boxes and radio buttons take the colour of what they stand on.
+  // Check boxes and radio buttons without a colour of their own take the colour of what they
+  // stand on.
   const Control* parent = control->Parent();
-  const std::uint32_t colour =
-      kind == Kind::Label ? control->Color() : (parent ? parent->Color() : control->Color());
+  const bool own = kind == Kind::Label || control->Color() != colour::BtnFace || !parent;
+  const std::uint32_t colour = own ? control->Color() : parent->Color();
   SetBkColor(dc, ToColorRef(colour));
   result = reinterpret_cast<LRESULT>(BrushFor(colour));
   return true;
+}
+
+// A transparent control shows what lies beneath it: its parent's colour and the pictures below
+// it among its siblings.
+void NativeForm::PaintBeneath(HWND window, HDC dc) {
+  RECT rc;
+  GetClientRect(window, &rc);
+  const Control* parent = ControlOf(GetParent(window));
+  FillRect(dc, &rc, BrushFor(parent ? parent->Color() : colour::BtnFace));
+  RECT mine;
+  GetWindowRect(window, &mine);
+  for (HWND below = GetWindow(window, GW_HWNDNEXT); below; below = GetWindow(below, GW_HWNDNEXT)) {
+    const Control* control = ControlOf(below);
+    if (!control || control->kind() != Kind::Image || !IsWindowVisible(below)) continue;
+    RECT theirs, both;
+    GetWindowRect(below, &theirs);
+    if (!IntersectRect(&both, &mine, &theirs)) continue;
+    const int saved = SaveDC(dc);
+    OffsetViewportOrgEx(dc, theirs.left - mine.left, theirs.top - mine.top, nullptr);
+    SendMessageA(below, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    RestoreDC(dc, saved);
+  }
 }
 
 void NativeForm::ShowPopupFor(Control& control, int x, int y) {

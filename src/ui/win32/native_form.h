@@ -63,6 +63,8 @@ class NativeForm : public FormObserver {
   bool OnCtlColor(HDC dc, HWND child, LRESULT& result);
   void OnListClick(Control& control, HWND window, int x, int y);
   void LoadGlyph(const Control& control);
+  void FitText(const Control& control);
+  void PaintBeneath(HWND window, HDC dc);
   void DrawSpeedButton(const Control& control, DRAWITEMSTRUCT& item);
 
   static LRESULT CALLBACK ListSubclassProc(HWND, UINT, WPARAM, LPARAM);

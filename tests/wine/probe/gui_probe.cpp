@@ -263,6 +263,24 @@ int main() {
     std::printf("%s | %s\n", TextOf(box).c_str(), escaped.c_str());
     return 0;
   }
+  if (command == "measure" && argc > 2) {  // width of a text in Tahoma 8 pt, and the face used
+    HDC dc = GetDC(nullptr);
+    HFONT font = CreateFontA(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, RUSSIAN_CHARSET, 0, 0, 0, 0, "Tahoma");
+    HGDIOBJ old = SelectObject(dc, font);
+    std::wstring text(argv[2], argv[2] + std::strlen(argv[2]));
+    int n = MultiByteToWideChar(CP_UTF8, 0, argv[2], -1, nullptr, 0);
+    text.resize(static_cast<std::size_t>(n));
+    MultiByteToWideChar(CP_UTF8, 0, argv[2], -1, text.data(), n);
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), n - 1, &size);
+    wchar_t face[64] = {};
+    GetTextFaceW(dc, 64, face);
+    std::printf("%ld %s\n", size.cx, Utf8(face).c_str());
+    SelectObject(dc, old);
+    DeleteObject(font);
+    ReleaseDC(nullptr, dc);
+    return 0;
+  }
   if (command == "hung") {  // top-level windows that do not answer within a second
     EnumWindows(
         [](HWND window, LPARAM) -> BOOL {
