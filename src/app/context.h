@@ -23,6 +23,8 @@ struct ProgramState {
   std::string helpFile;               // the program folder + "volnrx.hlp"
   std::uint32_t instanceMessage = 0;  // RegisterWindowMessageA of the instance name
   bool iconRefreshPending = false;    // the shortcut overlay changed since the last apply
+  std::string iconFilePath;           // the chosen overlay icon's file, at most 259 characters
+  std::int32_t iconIndex = 0;         // and the icon's index in it
   bool activated = false;             // FormActivate has run (it runs once)
   Picture cursorSlot10;               // the cursor "PROPERTY"
   HelpButtonState helpButton;

@@ -1,5 +1,5 @@
 // The load and apply steps of the pages and the work of page switches. Each page module defines
-// its own; those of pages still to be built do nothing (page_steps_pending.cpp).
+// its own.
 #pragma once
 
 namespace vlx {

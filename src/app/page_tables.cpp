@@ -5,6 +5,7 @@
 #include "pages/explorer.h"
 #include "pages/general.h"
 #include "pages/internet.h"
+#include "pages/service.h"
 #include "pages/startmenu.h"
 #include "pages/user.h"
 #include "tools/repair.h"
@@ -21,7 +22,7 @@ std::vector<std::span<const ui::ControlSpec>> MainPageTables() {
   auto tables = ToolPageTables();
   for (auto table : {StartMenuPageControls(), DesktopPageControls(), ControlPanelPageControls(),
                      UserPageControls(), RepairPageControls(), GeneralPageControls(),
-                     ExplorerPageControls(), InternetPageControls(),
+                     ExplorerPageControls(), InternetPageControls(), ServicePageControls(),
                      DeathScreenPageTable(), ColourPickerPageTable(), InfoPageTable(),
                      IconFolderPageTable()})
     tables.push_back(table);
@@ -39,6 +40,7 @@ void BindSettingsPages(Context& ctx) {
   BindUserPage(ctx);
   BindRepairPage(ctx);
   BindInternetPage(ctx);
+  BindServicePage(ctx);
 }
 
 void BindSystemToolPages(Context& ctx) {

@@ -1,6 +1,8 @@
 #include "pages/user.h"
 
 #include "platform/dialogs.h"
+#include "platform/processes.h"
+#include "platform/shell_files.h"
 #include "store/folders.h"
 #include "store/store_routine.h"
 
@@ -113,7 +115,12 @@ std::span<const ui::ControlSpec> UserPageControls() { return Controls(); }
 
 void BindUserPage(Context& context) {
   context.Get("cbErrorFileYes").onClick = [&context] { cbErrorFileYesClick(context); };
+  context.Get("spbtnErrorFileRun").onClick = [&context] { spbtnErrorFileRunClick(context); };
   context.Get("edtCommandLine").onChange = [&context] { edtCommandLineChange(context); };
+  context.Get("edtCommandLine").onKeyPress = [&context](char& key) {
+    edtCommandLineKeyPress(context, key);
+  };
+  context.Get("btnRunCommandLine").onClick = [&context] { btnRunCommandLineClick(context); };
   context.Get("SeletTuOpen").onClick = [&context] { SeletTuOpenClick(context); };
 }
 
@@ -132,13 +139,38 @@ void cbErrorFileYesClick(Context& context) {
       .SetVisible(context.Get<ui::CheckBox>("cbErrorFileYes").Checked());
 }
 
+void spbtnErrorFileRunClick(Context& context) {
+  constexpr int kShowNormal = 1;  // SW_SHOWNORMAL
+  const auto result = context.platform.shellFiles->Execute(
+      "open", "FAULTLOG.TXT", "", GetWindowsDir(*context.platform.system), kShowNormal);
+  if (result < 32)
+    context.platform.dialogs->ShowMessage("Volnerix", "Не удается найти файл \"FAULTLOG.TXT\" !",
+                                          mb::Ok | mb::IconInformation | mb::TaskModal);
+}
+
 void edtCommandLineChange(Context& context) {
   context.Get("btnRunCommandLine").SetEnabled(!context.Get("edtCommandLine").Text().empty());
+}
+
+void edtCommandLineKeyPress(Context& context, char& key) {
+  if (key == '\r' && !context.Get("edtCommandLine").Text().empty()) btnRunCommandLineClick(context);
+}
+
+void btnRunCommandLineClick(Context& context) {
+  const std::string commandLine = context.Get("edtCommandLine").Text();
+  if (context.platform.processes->Start(commandLine)) return;
+  context.platform.dialogs->ShowMessage(
+      "Volnerix",
+      "Не удается найти файл \"" + commandLine +
+          "\" (или один из его компонентов).\r\rПроверьте правильность указания имени файла и "
+          "пути, а также наличие всех необходимых библиотек.",
+      mb::Ok | mb::IconQuestion | mb::TaskModal);
 }
 
 void SeletTuOpenClick(Context& context) {
   OpenFileRequest request;
   request.filter = "Выполняемые (*.exe; *.com)|*.exe; *.com|Все файлы (*.*)|*.*";
+  request.options = ofn::HideReadOnly | ofn::PathMustExist | ofn::FileMustExist;
   std::string path;
   if (context.platform.dialogs->PickFile(request, path)) context.Get("edtCommandLine").SetText(path);
 }

@@ -15,7 +15,10 @@ void LoadUserPage(Context& context);
 void ApplyUserPage(Context& context);
 
 void cbErrorFileYesClick(Context& context);
+void spbtnErrorFileRunClick(Context& context);
 void edtCommandLineChange(Context& context);
+void edtCommandLineKeyPress(Context& context, char& key);
+void btnRunCommandLineClick(Context& context);
 void SeletTuOpenClick(Context& context);
 
 }  // namespace vlx

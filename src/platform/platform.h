@@ -16,6 +16,7 @@
 #include "platform/system_facts.h"
 #include "platform/system_info.h"
 #include "platform/system_parameters.h"
+#include "platform/text_files.h"
 #include "platform/top_windows.h"
 
 namespace vlx {
@@ -38,6 +39,7 @@ struct Platform {
   Screen* screen = nullptr;
   Clipboard* clipboard = nullptr;
   SystemFacts* facts = nullptr;
+  TextFiles* textFiles = nullptr;
 };
 
 }  // namespace vlx

@@ -35,6 +35,9 @@ class Processes {
   // environment and folder, zeroed STARTUPINFO), then WaitForSingleObject(INFINITE) and the
   // handles closed. False when the process does not start.
   virtual bool RunAndWait(const std::string& commandLine) = 0;
+  // The same CreateProcessA without waiting: both returned handles are closed at once. False
+  // when the process does not start.
+  virtual bool Start(const std::string& commandLine) = 0;
 
   // The running system is of the NT family (privileges exist).
   virtual bool IsNtFamily() = 0;

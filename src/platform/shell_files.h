@@ -1,6 +1,7 @@
 // Shell port for files: icons of file types, the stock Windows-logo icon, and the property
 // sheet of a file.
 #pragma once
+#include <cstdint>
 #include <string>
 
 #include "platform/picture.h"
@@ -21,6 +22,11 @@ class ShellFiles {
   virtual Picture AssociatedIcon(const std::string& path) = 0;
   // ShellExecuteExA(verb "properties", SEE_MASK_INVOKEIDLIST, owner, path).
   virtual bool ShowProperties(WindowHandle owner, const std::string& path) = 0;
+  // ShellExecuteA(no owner, verb, file, parameters, directory, show): above 32 on success,
+  // an SE_ERR_ code otherwise.
+  virtual std::intptr_t Execute(const std::string& verb, const std::string& file,
+                                const std::string& parameters, const std::string& directory,
+                                int show) = 0;
 };
 
 }  // namespace vlx

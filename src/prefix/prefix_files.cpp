@@ -1,5 +1,7 @@
 #include "prefix/prefix_files.h"
 
+#include <fstream>
+#include <iterator>
 #include <system_error>
 
 #include "prefix/atomic_file.h"
@@ -56,6 +58,18 @@ bool PrefixFiles::RemoveEmptyDirectory(const std::string& path) {
   if (!std::filesystem::is_directory(*host, ec) || !std::filesystem::is_empty(*host, ec) || ec)
     return false;
   return std::filesystem::remove(*host, ec) && !ec;
+}
+
+bool PrefixFiles::ReadWholeFile(const std::string& path, std::string& bytes) {
+  const auto host = paths_.ToHost(path);
+  std::error_code ec;
+  if (!host || !std::filesystem::is_regular_file(*host, ec)) return false;
+  std::ifstream in(*host, std::ios::binary);
+  if (!in) return false;
+  std::string read{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  if (in.bad()) return false;
+  bytes = std::move(read);
+  return true;
 }
 
 }  // namespace vlx::prefix

@@ -1,11 +1,12 @@
 // Files port over a machine image: Windows paths mapped into drive_c/, attributes as Wine keeps them.
 #pragma once
 #include "platform/files.h"
+#include "platform/text_files.h"
 #include "prefix/path_mapper.h"
 
 namespace vlx::prefix {
 
-class PrefixFiles : public Files {
+class PrefixFiles : public Files, public TextFiles {
  public:
   explicit PrefixFiles(const PathMapper& paths) : paths_(paths) {}
 
@@ -17,6 +18,11 @@ class PrefixFiles : public Files {
   bool WriteWholeFile(const std::string& path, std::string_view bytes) override;
   bool MakeDirectory(const std::string& path) override;
   bool RemoveEmptyDirectory(const std::string& path) override;
+  bool ReadWholeFile(const std::string& path, std::string& bytes) override;
+  // WriteWholeFile: it is atomic already.
+  bool ReplaceWholeFile(const std::string& path, std::string_view bytes) override {
+    return WriteWholeFile(path, bytes);
+  }
 
  private:
   const PathMapper& paths_;

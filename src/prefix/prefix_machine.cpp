@@ -68,6 +68,7 @@ struct PrefixMachine::Impl {
     platform.screen = &screen;
     platform.clipboard = &clipboard;
     platform.facts = &facts;
+    platform.textFiles = &files;
   }
 
   // The program folder without its trailing backslash.

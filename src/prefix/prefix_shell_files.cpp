@@ -65,4 +65,16 @@ bool PrefixShellFiles::ShowProperties(WindowHandle, const std::string& path) {
   return exists;
 }
 
+std::intptr_t PrefixShellFiles::Execute(const std::string& verb, const std::string& file,
+                                        const std::string& parameters,
+                                        const std::string& directory, int) {
+  const bool absolute = file.size() >= 2 && (file[1] == ':' || file.rfind("\\\\", 0) == 0);
+  const std::string path =
+      absolute || directory.empty() ? file : directory + (directory.back() == '\\' ? "" : "\\") + file;
+  const bool exists = files_.Exists(path);
+  journal_.Add("ShellExecute " + verb + ": " + path + (parameters.empty() ? "" : " " + parameters) +
+               (exists ? "" : " (failed)"));
+  return exists ? 42 : 2;
+}
+
 }  // namespace vlx::prefix

@@ -17,6 +17,11 @@ class PrefixShellFiles : public ShellFiles {
   Picture FileTypeIcon(const std::string& path, bool small) override;
   Picture AssociatedIcon(const std::string& path) override;
   bool ShowProperties(WindowHandle owner, const std::string& path) override;
+  // Nothing opens offline: the request is journalled, and succeeds (42) when the file exists,
+  // relative names taken in `directory`; otherwise SE_ERR_FNF (2).
+  std::intptr_t Execute(const std::string& verb, const std::string& file,
+                        const std::string& parameters, const std::string& directory,
+                        int show) override;
 
   // The DefaultIcon of the path's file type with "%1" resolved; "shell32.dll,0" when the type
   // has none (the shell's icon for unknown files).

@@ -134,11 +134,19 @@ std::string PrefixProcesses::FindProgram(const std::string& commandLine) {
 }
 
 bool PrefixProcesses::RunAndWait(const std::string& commandLine) {
+  return JournalStart(commandLine, "CreateProcess and wait: ");
+}
+
+bool PrefixProcesses::Start(const std::string& commandLine) {
+  return JournalStart(commandLine, "CreateProcess: ");
+}
+
+bool PrefixProcesses::JournalStart(const std::string& commandLine, const char* entry) {
   if (FindProgram(commandLine).empty()) {
     journal_.Add("CreateProcess failed: " + commandLine);
     return false;
   }
-  journal_.Add("CreateProcess and wait: " + commandLine);
+  journal_.Add(entry + commandLine);
   return true;
 }
 

@@ -45,6 +45,8 @@ class PrefixProcesses : public Processes {
   // Starts when the program the command line names exists in the image (found the way
   // CreateProcessA looks for it); the start is journalled and returns at once.
   bool RunAndWait(const std::string& commandLine) override;
+  // Found as above; journalled, nothing runs.
+  bool Start(const std::string& commandLine) override;
   bool IsNtFamily() override { return false; }
   bool EnableShutdownPrivilege() override { return false; }
   bool ExitSystem(std::uint32_t flags) override;
@@ -54,6 +56,8 @@ class PrefixProcesses : public Processes {
 
  private:
   bool IsFile(const std::string& path);
+  // A start found as above, journalled as `entry` + the command line.
+  bool JournalStart(const std::string& commandLine, const char* entry);
 
   SimulatedSession& session_;
   Files& files_;

@@ -21,6 +21,9 @@ class StoreError : public std::runtime_error {
   static StoreError FailedToGetData(const std::string& valueName) {
     return StoreError("Failed to get data for '" + valueName + "'");
   }
+  static StoreError CannotOpenFile(const std::string& filePath) {
+    return StoreError("Cannot open file " + filePath);
+  }
   static StoreError UnableToWrite(const std::string& filePath) {
     return StoreError("Unable to write to " + filePath);
   }

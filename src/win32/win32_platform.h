@@ -36,6 +36,7 @@ class Win32Platform {
     platform_.screen = &screen_;
     platform_.clipboard = &clipboard_;
     platform_.facts = &facts_;
+    platform_.textFiles = &files_;
   }
   Win32Platform(const Win32Platform&) = delete;
   Win32Platform& operator=(const Win32Platform&) = delete;

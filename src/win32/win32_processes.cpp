@@ -35,7 +35,15 @@ bool Win32Processes::Terminate(std::uint32_t id, std::uint32_t exitCode) {
   return TerminateProcess(process.get(), exitCode) != FALSE;
 }
 
-bool Win32Processes::RunAndWait(const std::string& commandLine) {
+namespace {
+
+// CreateProcessA(NULL, commandLine, ...): the system splits program and arguments. The process
+// handle when it started, both handles closed when the caller drops it.
+struct Started {
+  UniqueHandle process;
+  UniqueHandle thread;
+};
+bool CreateFromCommandLine(const std::string& commandLine, Started& started) {
   std::vector<char> buffer(commandLine.begin(), commandLine.end());
   buffer.push_back('\0');  // CreateProcessA may write into the command line
   STARTUPINFOA startup{};
@@ -44,10 +52,23 @@ bool Win32Processes::RunAndWait(const std::string& commandLine) {
   if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, CREATE_DEFAULT_ERROR_MODE,
                       nullptr, nullptr, &startup, &info))
     return false;
-  UniqueHandle process(info.hProcess);
-  UniqueHandle thread(info.hThread);
-  WaitForSingleObject(process.get(), INFINITE);
+  started.process.reset(info.hProcess);
+  started.thread.reset(info.hThread);
   return true;
+}
+
+}  // namespace
+
+bool Win32Processes::RunAndWait(const std::string& commandLine) {
+  Started started;
+  if (!CreateFromCommandLine(commandLine, started)) return false;
+  WaitForSingleObject(started.process.get(), INFINITE);
+  return true;
+}
+
+bool Win32Processes::Start(const std::string& commandLine) {
+  Started started;
+  return CreateFromCommandLine(commandLine, started);
 }
 
 bool Win32Processes::IsNtFamily() { return (GetVersion() & 0x80000000u) == 0; }

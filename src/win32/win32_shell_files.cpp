@@ -61,4 +61,14 @@ bool Win32ShellFiles::ShowProperties(WindowHandle owner, const std::string& path
   return ShellExecuteExA(&info) != FALSE;
 }
 
+std::intptr_t Win32ShellFiles::Execute(const std::string& verb, const std::string& file,
+                                       const std::string& parameters,
+                                       const std::string& directory, int show) {
+  const HINSTANCE result =
+      ShellExecuteA(nullptr, verb.c_str(), file.c_str(),
+                    parameters.empty() ? nullptr : parameters.c_str(),
+                    directory.empty() ? nullptr : directory.c_str(), show);
+  return reinterpret_cast<std::intptr_t>(result);
+}
+
 }  // namespace vlx::win32

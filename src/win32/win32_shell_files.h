@@ -10,6 +10,9 @@ class Win32ShellFiles : public ShellFiles {
   Picture FileTypeIcon(const std::string& path, bool small) override;
   Picture AssociatedIcon(const std::string& path) override;
   bool ShowProperties(WindowHandle owner, const std::string& path) override;
+  std::intptr_t Execute(const std::string& verb, const std::string& file,
+                        const std::string& parameters, const std::string& directory,
+                        int show) override;
 };
 
 }  // namespace vlx::win32

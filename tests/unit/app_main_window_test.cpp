@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -16,7 +17,30 @@
 namespace vlx {
 namespace {
 
-using apptest::FakeMachine;
+// Whole text files by path, as the Service page's boot batch file needs.
+struct MemoryTextFiles : TextFiles {
+  bool ReadWholeFile(const std::string& path, std::string& bytes) override {
+    const auto found = files.find(path);
+    if (found == files.end()) return false;
+    bytes = found->second;
+    return true;
+  }
+  bool ReplaceWholeFile(const std::string& path, std::string_view bytes) override {
+    files[path] = bytes;
+    return true;
+  }
+  std::map<std::string, std::string> files;
+};
+
+// The main window's machine with the boot drive's Autoexec.bat.
+struct FakeMachine : apptest::FakeMachine {
+  FakeMachine() {
+    files.existing.insert("C:\\Autoexec.bat");
+    text.files["C:\\Autoexec.bat"] = "@ECHO OFF\r\n";
+    platform.textFiles = &text;
+  }
+  MemoryTextFiles text;
+};
 using apptest::Log;
 
 const std::string kBroadcast = "broadcast 26 0 0";  // WM_WININICHANGE, 0, 0

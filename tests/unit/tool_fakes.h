@@ -65,6 +65,10 @@ struct FakeProcesses : Processes {
     log.push_back("run " + commandLine);
     return std::find(programs.begin(), programs.end(), commandLine) != programs.end();
   }
+  bool Start(const std::string& commandLine) override {
+    log.push_back("start " + commandLine);
+    return std::find(programs.begin(), programs.end(), commandLine) != programs.end();
+  }
   bool IsNtFamily() override { return false; }
   bool EnableShutdownPrivilege() override { return true; }
   bool ExitSystem(std::uint32_t flags) override {
@@ -165,6 +169,10 @@ struct NamedIconShell : ShellFiles {
   bool ShowProperties(WindowHandle, const std::string& path) override {
     properties.push_back(path);
     return true;
+  }
+  std::intptr_t Execute(const std::string&, const std::string&, const std::string&,
+                        const std::string&, int) override {
+    return 2;
   }
   std::vector<std::string> properties;
 };

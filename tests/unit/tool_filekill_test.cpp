@@ -119,6 +119,7 @@ class RecordingProcesses : public Processes {
   bool Snapshot(std::vector<ProcessEntry>&) override { return false; }
   bool Terminate(std::uint32_t, std::uint32_t) override { return false; }
   bool RunAndWait(const std::string&) override { return false; }
+  bool Start(const std::string&) override { return false; }
   bool IsNtFamily() override { return nt; }
   bool EnableShutdownPrivilege() override {
     calls.push_back("privilege");
