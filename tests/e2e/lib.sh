@@ -24,6 +24,13 @@ expect_eq() {  # what, expected, actual
 # A new default machine image in $work/img.
 fresh() { rm -rf "$work/img"; "$cli" init "$work/img" >/dev/null || { echo "init failed"; exit 1; }; }
 run() { "$cli" --prefix "$work/img" "$@"; }
+# Runs a file of volnrx-cli commands: its output, errors included, in `out`; any exit status
+# but 0 is a failure.
+run_script() {
+  out=$(run -f "$1" 2>&1)
+  local rc=$?
+  [ "$rc" = 0 ] || fail "$(basename "$1"): exit status $rc"
+}
 # A file of the image by its Windows path below C:\, matched without regard to letter case.
 find_file() { find "$work/img/drive_c" -ipath "$work/img/drive_c/$1" 2>/dev/null | head -1; }
 # Ends the script: a summary line and the exit status.
