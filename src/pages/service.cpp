@@ -1,6 +1,9 @@
 #include "pages/service.h"
 
+#include <algorithm>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "app/image_library.h"
 #include "store/folders.h"
