@@ -61,7 +61,7 @@ const ui::ControlSpec kFileKillerPage[] = {
      .bounds = {236, 128, 75, 25}, .caption = "Обзор...", .enabled = false, .tabOrder = 6},
 
     {.kind = Kind::GroupBox, .name = "gbAction", .parent = "TabSheet14",
-     .bounds = {8, 264, 321, 97}, .caption = "Выполнение:"},
+     .bounds = {8, 262, 321, 84}, .caption = "Выполнение:"},
     {.kind = Kind::Image, .name = "ImgSource", .parent = "gbAction", .bounds = {20, 24, 32, 32},
      .enabled = false, .transparent = true},
     {.kind = Kind::Image, .name = "ImgDestination", .parent = "gbAction",

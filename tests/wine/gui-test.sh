@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # volnrx.exe in a real window under Wine and Xvfb: it shows its window, every page is reached by
-# real clicks on its tab (a screenshot of each lands in the build tree), a second copy brings the
+# real clicks on its tab (a screenshot of each lands in the build tree; no control overlaps
+# another or reaches out of its page or group), a second copy brings the
 # first to the front and ends with 0, "Отмена" ends the process, and without vlximg.dll the
 # message box appears and OK ends the program.
 set -uo pipefail
@@ -19,6 +20,9 @@ for i in $(seq 0 16); do
   import -window root "$shots/page-$(printf %02d $((i + 1))).png" 2>/dev/null
   overlaps=$(probe overlaps | tail -n 1)
   check "page $((i + 1)): no control overlaps another" test "${overlaps:-1}" = 0
+  cut=$(probe cut)
+  check "page $((i + 1)): no control is cut off by its page or group" test "$(tail -n 1 <<<"$cut")" = 0 ||
+    printf '%s\n' "$cut"
 done
 
 probe minimize

@@ -133,22 +133,36 @@ BOOL CALLBACK CountOverlaps(HWND a, LPARAM p) {
       return TRUE;
 }
 
+struct TitleSearch {
+  const std::string* text;
+  HWND found;
+};
+
+BOOL CALLBACK FindTitled(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<TitleSearch*>(param);
+  if (!IsWindowVisible(window) || TextOf(window) != *search->text) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
 // The visible window with this text among the main window's descendants.
 HWND Titled(HWND main, const std::string& text) {
-  struct Find {
-    const std::string* text;
-    HWND found;
-  } find{&text, nullptr};
-  EnumChildWindows(
-      main,
-      [](HWND window, LPARAM p) -> BOOL {
-        auto* f = reinterpret_cast<Find*>(p);
-        if (!IsWindowVisible(window) || TextOf(window) != *f->text) return TRUE;
-        f->found = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&find));
-  return find.found;
+  TitleSearch search{&text, nullptr};
+  EnumChildWindows(main, FindTitled, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// Prints a top-level window that does not answer within a second.
+BOOL CALLBACK PrintHung(HWND window, LPARAM) {
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &result)) {
+    char cls[64] = {};
+    GetClassNameA(window, cls, sizeof cls);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    std::printf("%s %s pid %lu\n", cls, TextOf(window).c_str(), pid);
+  }
+  return TRUE;
 }
 
 // Stands in for the help system: the window WinHelp sends its requests to (WM_COPYDATA with the
@@ -232,6 +246,27 @@ int Paint(COLORREF colour, int x, int y, int w, int h, int seconds) {
   return 0;
 }
 
+// Visible controls that reach beyond their parent's client area, where they are cut off.
+BOOL CALLBACK CountCut(HWND window, LPARAM param) {
+  if (!IsWindowVisible(window)) return TRUE;
+  HWND parent = GetParent(window);
+  char cls[64] = {};
+  GetClassNameA(parent, cls, sizeof cls);
+  if (_stricmp(cls, "VlxContainer") != 0) return TRUE;
+  RECT mine, room, both;
+  GetWindowRect(window, &mine);
+  GetClientRect(parent, &room);
+  MapWindowPoints(parent, nullptr, reinterpret_cast<POINT*>(&room), 2);
+  IntersectRect(&both, &mine, &room);
+  if (EqualRect(&both, &mine)) return TRUE;
+  GetClassNameA(window, cls, sizeof cls);
+  std::printf("cut: %s \"%s\" (%ld,%ld)-(%ld,%ld) in (%ld,%ld)-(%ld,%ld)\n", cls,
+              TextOf(window).c_str(), mine.left, mine.top, mine.right, mine.bottom, room.left,
+              room.top, room.right, room.bottom);
+  ++*reinterpret_cast<int*>(param);
+  return TRUE;
+}
+
 }  // namespace
 
 int main() {
@@ -281,20 +316,8 @@ int main() {
     ReleaseDC(nullptr, dc);
     return 0;
   }
-  if (command == "hung") {  // top-level windows that do not answer within a second
-    EnumWindows(
-        [](HWND window, LPARAM) -> BOOL {
-          DWORD_PTR result = 0;
-          if (!SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &result)) {
-            char cls[64] = {};
-            GetClassNameA(window, cls, sizeof cls);
-            DWORD pid = 0;
-            GetWindowThreadProcessId(window, &pid);
-            std::printf("%s %s pid %lu\n", cls, TextOf(window).c_str(), pid);
-          }
-          return TRUE;
-        },
-        0);
+  if (command == "hung") {  // top-level windows that do not answer
+    EnumWindows(PrintHung, 0);
     return 0;
   }
   if (command == "help-server") return HelpServer(argc > 2 ? std::atoi(argv[2]) : 30);
@@ -376,6 +399,12 @@ int main() {
   }
   if (command == "iconic") {
     std::printf("%d\n", IsIconic(main) ? 1 : 0);
+    return 0;
+  }
+  if (command == "cut") {
+    int cut = 0;
+    EnumChildWindows(main, CountCut, reinterpret_cast<LPARAM>(&cut));
+    std::printf("%d\n", cut);
     return 0;
   }
   if (command == "overlaps") {
