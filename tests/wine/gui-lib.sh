@@ -42,6 +42,13 @@ install_app() {
   for font in tahoma.ttf tahomabd.ttf marlett.ttf; do
     [ -f "/usr/share/wine/fonts/$font" ] && cp "/usr/share/wine/fonts/$font" "$WINEPREFIX/drive_c/windows/Fonts/"
   done
+  # A Windows 98 boot drive has an Autoexec.bat, which load-all and apply-all read; a fresh
+  # prefix has none. One made here goes again when the script ends.
+  autoexec="$WINEPREFIX/drive_c/autoexec.bat"
+  if [ ! -e "$autoexec" ]; then
+    : >"$autoexec"
+    trap 'rm -f "$autoexec"' EXIT
+  fi
   rm -rf "$app"; mkdir -p "$app"
   cp "$VLX_WIN_BUILD/volnrx.exe" "$VLX_WIN_BUILD/vlximg.dll" "$VLX_WIN_BUILD/vxeject.dll" "$app/"
 }

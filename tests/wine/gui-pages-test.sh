@@ -10,11 +10,6 @@ install_app
 explorer_policies='HKLM\Software\Microsoft\Windows\CurrentVersion\Policies\Explorer'
 run_item='Пункт "Выполнить"'
 timeout 60 "$wine" reg delete "$explorer_policies" /v NoRun /f >/dev/null 2>&1
-# Apply edits the boot drive's Autoexec.bat; a fresh prefix has none, and its absence would
-# stop the apply with an error box before "OK" closes the window.
-autoexec="$WINEPREFIX/drive_c/autoexec.bat"
-made_autoexec=0
-[ -e "$autoexec" ] || { : >"$autoexec"; made_autoexec=1; }
 
 check "the main window appears" start_app
 first=$app_pid
@@ -108,5 +103,4 @@ check "the Run item shows unchecked at the next start" probe_says 0 checked "$ru
 click_probe button "Отмена"
 stop_app "$again"
 timeout 60 "$wine" reg delete "$explorer_policies" /v NoRun /f >/dev/null 2>&1
-[ "$made_autoexec" = 0 ] || rm -f "$autoexec"
 exit $fail
