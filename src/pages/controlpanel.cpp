@@ -26,7 +26,7 @@ ui::ControlSpec Selector(std::string_view name, int n, std::string_view hint) {
 
 ui::ControlSpec Group(std::string_view name, int n, std::string_view caption) {
   return {.kind = Kind::GroupBox, .name = name, .parent = "TabSheet6",
-          .bounds = {8, 56, 321, 286}, .caption = caption, .visible = n == 0};
+          .bounds = {8, 56, 321, 266}, .caption = caption, .visible = n == 0};
 }
 
 ui::ControlSpec Box(std::string_view name, std::string_view group, int row,

@@ -38,7 +38,7 @@ ui::Font CaptionFont() {
 
 ui::ControlSpec Slider(std::string_view name, int left, int help) {
   return {.kind = Kind::TrackBar, .name = name, .parent = "gbDesktopColor",
-          .bounds = {left, 48, 30, 80}, .help = help, .min = 0, .max = 255};
+          .bounds = {left, 48, 30, 78}, .help = help, .min = 0, .max = 255};
 }
 
 ui::ControlSpec SmallLabel(std::string_view name, int left, int top, std::string_view caption) {
@@ -49,23 +49,23 @@ ui::ControlSpec SmallLabel(std::string_view name, int left, int top, std::string
 const std::vector<ui::ControlSpec>& Controls() {
   static const std::vector<ui::ControlSpec> specs = {
       {.kind = Kind::GroupBox, .name = "gbDesktopServis", .parent = "TabSheet5",
-       .bounds = {8, 4, 321, 176}, .caption = "Общие:"},
+       .bounds = {8, 4, 321, 160}, .caption = "Общие:"},
       {.kind = Kind::CheckListBox, .name = "clbDesctopSetting", .parent = "gbDesktopServis",
-       .bounds = {8, 16, 305, 156}, .help = 39,
+       .bounds = {8, 16, 305, 138}, .help = 39,
        .items = {"Переименование \"Корзины\"", "Элементы на \"Рабочем столе\"",
                  "Значок \"Internet Explorer\"", "Значок \"Сетевое окружение\"",
                  "Значок \"Мои документы\"", "Подсказки элементов \"Рабочего стола\"",
                  "Версия Windows на \"Рабочем столе\"", "Устранить перерисовку значков"}},
       {.kind = Kind::CheckBox, .name = "cbScreenSaverActive", .parent = "TabSheet5",
-       .bounds = {16, 184, 90, 17}, .caption = "Заставка", .help = 40},
+       .bounds = {16, 168, 90, 17}, .caption = "Заставка", .help = 40},
       {.kind = Kind::Label, .name = "lbInterval", .parent = "TabSheet5",
-       .bounds = {130, 186, 52, 13}, .caption = "Интервал:"},
+       .bounds = {130, 170, 52, 13}, .caption = "Интервал:"},
       {.kind = Kind::SpinEdit, .name = "seTimeScreenSaverOn", .parent = "TabSheet5",
-       .bounds = {186, 182, 50, 21}, .caption = "0", .help = 41, .min = 0, .max = 0},
+       .bounds = {186, 166, 50, 21}, .caption = "0", .help = 41, .min = 0, .max = 0},
       {.kind = Kind::Label, .name = "lbSsMin", .parent = "TabSheet5",
-       .bounds = {242, 186, 30, 13}, .caption = "мин."},
+       .bounds = {242, 170, 30, 13}, .caption = "мин."},
       {.kind = Kind::GroupBox, .name = "gbDesktopColor", .parent = "TabSheet5",
-       .bounds = {8, 208, 321, 138}, .caption = "Фон \"Рабочего стола\""},
+       .bounds = {8, 192, 321, 134}, .caption = "Фон \"Рабочего стола\""},
       {.kind = Kind::Panel, .name = "panDesktop", .parent = "gbDesktopColor",
        .bounds = {8, 18, 170, 80}},
       {.kind = Kind::Label, .name = "lbTextInDesktop", .parent = "panDesktop",
@@ -81,9 +81,9 @@ const std::vector<ui::ControlSpec>& Controls() {
       Slider("trbGreen", 232, 43),
       Slider("trbBlue", 274, 44),
       {.kind = Kind::Button, .name = "btnColorSelect", .parent = "gbDesktopColor",
-       .bounds = {8, 106, 75, 25}, .caption = "Вы&брать...", .help = 46},
+       .bounds = {8, 104, 75, 25}, .caption = "Вы&брать...", .help = 46},
       {.kind = Kind::CheckBox, .name = "cbDesktopColorDefault", .parent = "gbDesktopColor",
-       .bounds = {90, 110, 97, 17}, .caption = "По умолчанию", .help = 45},
+       .bounds = {90, 108, 97, 17}, .caption = "По умолчанию", .help = 45},
   };
   return specs;
 }

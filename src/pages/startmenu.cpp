@@ -34,7 +34,7 @@ ui::ControlSpec Verb(std::string_view name, int row, std::string_view caption) {
 const std::vector<ui::ControlSpec>& Controls() {
   static const std::vector<ui::ControlSpec> specs = {
       {.kind = Kind::Image, .name = "ImgStartMenu", .parent = "TabSheet4",
-       .bounds = {8, 8, 240, 264}, .stretch = true},
+       .bounds = {8, 8, 240, 250}, .stretch = true},
       {.kind = Kind::SpeedButton, .name = "spidbtnStartMenu", .parent = "TabSheet4",
        .bounds = {256, 8, 73, 25}, .caption = "Пуск", .checked = true, .groupIndex = 1,
        .allowAllUp = true, .font = Bold()},
@@ -47,11 +47,11 @@ const std::vector<ui::ControlSpec>& Controls() {
       Item("cbStartMenuItem7", 6, "Пункт \"Завершение сеанса...\""),
       Item("cbStartMenuItem8", 7, "Пункт \"Завершение работы...\""),
       {.kind = Kind::Label, .name = "lbSpeedDescription", .parent = "TabSheet4",
-       .bounds = {8, 280, 321, 13}, .caption = "&Скорость \"выпадания\" меню (в секундах):"},
+       .bounds = {8, 264, 321, 13}, .caption = "&Скорость \"выпадания\" меню (в секундах):"},
       {.kind = Kind::TrackBar, .name = "trkbarMenuSpeed", .parent = "TabSheet4",
-       .bounds = {8, 296, 321, 33}, .help = 56, .min = 0, .max = 5000, .position = 0},
+       .bounds = {8, 280, 321, 30}, .help = 56, .min = 0, .max = 5000, .position = 0},
       {.kind = Kind::Label, .name = "lbSpeedFrecuency", .parent = "TabSheet4",
-       .bounds = {18, 330, 305, 13},
+       .bounds = {18, 311, 305, 13},
        .caption = "0 ' ' ' ' ' ' ' 1 ' ' ' ' ' ' ' 2 ' ' ' ' ' ' ' 3 ' ' ' ' ' ' ' 4 ' ' ' ' ' ' ' 5"},
       {.kind = Kind::CheckBox, .name = "cbContexMenuOnOff", .parent = "TabSheet4",
        .bounds = {8, 12, 240, 17}, .caption = "Контекстное меню кнопки \"Пуск\"", .visible = false},

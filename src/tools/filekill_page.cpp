@@ -38,7 +38,7 @@ const ui::ControlSpec kFileKillerPage[] = {
     {.kind = Kind::GroupBox,
      .name = "gbFileKiller",
      .parent = "TabSheet14",
-     .bounds = {8, 80, 321, 177},
+     .bounds = {8, 78, 321, 165},
      .caption = "Удаление/Замена используемых системой файлов:"},
     {.kind = Kind::Label, .name = "lbSource", .parent = "gbFileKiller", .bounds = {12, 20, 90, 13},
      .caption = "Исходный файл:"},
@@ -61,7 +61,7 @@ const ui::ControlSpec kFileKillerPage[] = {
      .bounds = {236, 128, 75, 25}, .caption = "Обзор...", .enabled = false, .tabOrder = 6},
 
     {.kind = Kind::GroupBox, .name = "gbAction", .parent = "TabSheet14",
-     .bounds = {8, 262, 321, 84}, .caption = "Выполнение:"},
+     .bounds = {8, 246, 321, 80}, .caption = "Выполнение:"},
     {.kind = Kind::Image, .name = "ImgSource", .parent = "gbAction", .bounds = {20, 24, 32, 32},
      .enabled = false, .transparent = true},
     {.kind = Kind::Image, .name = "ImgDestination", .parent = "gbAction",

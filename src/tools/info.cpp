@@ -109,7 +109,7 @@ const ui::ControlSpec kInfoPage[] = {
     {.kind = Kind::Label, .name = "lbPF", .parent = "gbPFInfo", .bounds = {8, 16, 273, 13}},
     {.kind = Kind::Label, .name = "lbPFFree", .parent = "gbPFInfo", .bounds = {8, 32, 273, 13}},
     {.kind = Kind::GroupBox, .name = "gbHDDInfo", .parent = "TabSheet16",
-     .bounds = {8, 230, 289, 105}, .caption = "Жесткий диск:"},
+     .bounds = {8, 230, 289, 95}, .caption = "Жесткий диск:"},
     {.kind = Kind::Label, .name = "lbVolume", .parent = "gbHDDInfo", .bounds = {8, 16, 273, 13}},
     {.kind = Kind::Label, .name = "lbSerialHdd", .parent = "gbHDDInfo", .bounds = {8, 32, 273, 13}},
     {.kind = Kind::Label, .name = "lbFSN", .parent = "gbHDDInfo", .bounds = {8, 48, 273, 13}},

@@ -80,7 +80,7 @@ const std::vector<ui::ControlSpec>& Controls() {
         {.kind = Kind::ComboBox, .name = "cbRepairSelected", .parent = "TabSheet8",
          .bounds = {12, 68, 313, 21}, .items = captions},
         {.kind = Kind::GroupBox, .name = "gbDescriptionRepairs", .parent = "TabSheet8",
-         .bounds = {8, 100, 321, 200}, .caption = "Описание:"},
+         .bounds = {8, 100, 321, 192}, .caption = "Описание:"},
         {.kind = Kind::Label, .name = "lbSelectDescriptions1", .parent = "gbDescriptionRepairs",
          .bounds = {12, 20, 300, 86}},
         AssociationBox("cbAssociateEXE", 0, "Связь .EXE файлов"),
@@ -88,7 +88,7 @@ const std::vector<ui::ControlSpec>& Controls() {
         AssociationBox("cbAssociateINF", 2, "Связь .INF файлов"),
         AssociationBox("cbAssociateLaserPlayer", 3, "Связь \"Лазерного проигрывателя\""),
         {.kind = Kind::Button, .name = "btnRepair", .parent = "TabSheet8",
-         .bounds = {232, 310, 97, 25}, .caption = "Ремонт !"},
+         .bounds = {232, 300, 97, 25}, .caption = "Ремонт !"},
     };
   }();
   return specs;

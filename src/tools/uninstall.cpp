@@ -46,7 +46,7 @@ const ui::ControlSpec kUninstallPage[] = {
     {.kind = Kind::ListBox,
      .name = "lstProgramms",
      .parent = "TabSheet1",
-     .bounds = {8, 88, 321, 253},
+     .bounds = {8, 88, 321, 231},
      .sorted = true,
      .popupMenu = "pmUninstall"},
 

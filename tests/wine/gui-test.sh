@@ -21,8 +21,8 @@ for i in $(seq 0 16); do
   overlaps=$(probe overlaps | tail -n 1)
   check "page $((i + 1)): no control overlaps another" test "${overlaps:-1}" = 0
   cut=$(probe cut)
-  check "page $((i + 1)): no control is cut off by its page or group" test "$(tail -n 1 <<<"$cut")" = 0 ||
-    printf '%s\n' "$cut"
+  check "page $((i + 1)): no control is cut off by its page or group" test "$(tail -n 1 <<<"$cut")" = 0
+  grep '^cut:' <<<"$cut"
 done
 
 probe minimize

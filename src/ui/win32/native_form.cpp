@@ -601,8 +601,8 @@ void NativeForm::Create(Control& control) {
     case Kind::ListBox:
     case Kind::ComboBox:
     case Kind::TabControl:
-      // Narrow tab padding: fewer rows of tabs, more room for the pages.
-      if (IsPageControl(control)) SendMessageA(window, TCM_SETPADDING, 0, MAKELPARAM(3, 2));
+      // Lower rows of tabs leave the pages more room.
+      if (IsPageControl(control)) SendMessageA(window, TCM_SETPADDING, 0, MAKELPARAM(6, 2));
       FillItems(control);
       break;
     case Kind::ListView:
