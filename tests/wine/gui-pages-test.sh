@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Pages of volnrx.exe used with real input under Wine and Xvfb: context help through the "?"
-# caption button, a Start menu setting stored by "OK" and shown again at the next start, picking
-# a screen pixel's colour by dragging from the cursor box, and the system information page
-# against what Wine and this machine report.
+# caption button, the owner-drawn colour boxes, picking a screen pixel's colour by dragging from
+# the cursor box, the system information page against what Wine and this machine report, and a
+# Start menu setting stored by "OK" and shown again at the next start.
 set -uo pipefail
 source "$(dirname "$0")/gui-lib.sh"
 install_app
@@ -32,6 +32,13 @@ check "context help asks for the popup of topic 14 in volnrx.hlp" \
 check "the click in context-help mode leaves the box as it was" \
   probe_says "$before" checked "Редактирование Реестра"
 rm -f "$help_log"
+
+# The fatal-error screen's colour boxes draw each item as the page describes it: a swatch of the
+# item's colour from x = left + 2 to the fixed x = 24, outlined in black, then the text.
+check "the fatal-error screen page is shown" show_page 2
+check "the background box's swatch is blue (Синий)" probe_says "0 0 255" next-pixel "Цвет фона:" 12 9
+check "the text box's swatch is white (Белый)" probe_says "255 255 255" next-pixel "Цвет текста:" 12 9
+check "the swatch's black outline ends at x = 24" probe_says "0 0 0" next-pixel "Цвет фона:" 23 9
 
 # The colour picker: press on the cursor box, drag to a painted square, let go.
 check "the colour page is shown" show_page 14

@@ -358,6 +358,18 @@ int main() {
     std::printf("%s\n", TextOf(next).c_str());
     return 0;
   }
+  if (command == "next-pixel" && argc > 4) {  // "R G B" at (x, y) of the control made after this one
+    HWND window = Titled(main, argv[2]);
+    HWND next = window ? GetWindow(window, GW_HWNDNEXT) : nullptr;
+    if (!next) return 1;
+    POINT pt = {std::atoi(argv[3]), std::atoi(argv[4])};
+    ClientToScreen(next, &pt);
+    HDC screen = GetDC(nullptr);
+    const COLORREF colour = GetPixel(screen, pt.x, pt.y);
+    ReleaseDC(nullptr, screen);
+    std::printf("%d %d %d\n", GetRValue(colour), GetGValue(colour), GetBValue(colour));
+    return 0;
+  }
   if (command == "children" && argc > 2) {  // the texts inside the visible container with this text
     HWND window = Titled(main, argv[2]);
     if (!window) return 1;
