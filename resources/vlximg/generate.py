@@ -192,30 +192,33 @@ def cur_file(canvas, hotspot):
 # ---------------------------------------------------------------- pictures
 
 def about_picture():
+    """Pale, so the About page's black labels over its upper two thirds stay readable; the
+    dial and the name sit in the lower part, below the labels."""
     w, h = 295, 326
     c = Canvas(w, h)
     for y in range(h):
         t = y / (h - 1)
-        colour = (int(10 + 30 * t), int(36 + 90 * t), int(110 + 60 * t))
+        colour = (int(246 - 56 * t), int(249 - 34 * t), int(253 - 12 * t))
         c.rect(0, y, w, y + 1, colour)
-    cx, cy = w // 2, 120
-    for r, colour in ((86, (30, 70, 150)), (70, (48, 104, 182)), (54, (70, 140, 205)),
-                      (38, (110, 180, 225)), (22, (175, 220, 245))):
+    cx, cy = 56, 280
+    for r, colour in ((37, (120, 160, 215)), (32, (150, 190, 230)), (24, (180, 212, 240)),
+                      (16, (210, 230, 250))):
         c.disc(cx, cy, r, colour)
     # A stylised tuning dial: ticks around the disc and a needle.
     import math
     for i in range(24):
         a = math.pi * 2 * i / 24
-        c.line(int(cx + 90 * math.cos(a)), int(cy + 90 * math.sin(a)),
-               int(cx + 100 * math.cos(a)), int(cy + 100 * math.sin(a)), (200, 225, 250), 2)
-    c.line(cx, cy, int(cx + 60 * math.cos(-0.9)), int(cy + 60 * math.sin(-0.9)), (250, 210, 60), 3)
-    c.disc(cx, cy, 6, (250, 210, 60))
+        c.line(int(cx + 40 * math.cos(a)), int(cy + 40 * math.sin(a)),
+               int(cx + 44 * math.cos(a)), int(cy + 44 * math.sin(a)), (40, 80, 150), 1)
+    c.line(cx, cy, int(cx + 27 * math.cos(-0.9)), int(cy + 27 * math.sin(-0.9)), (200, 120, 0), 3)
+    c.disc(cx, cy, 4, (200, 120, 0))
     title = "VOLNERIX"
-    c.text((w - len(title) * 18) // 2 + 1, 241, title, (10, 20, 60), 3)
-    c.text((w - len(title) * 18) // 2, 240, title, WHITE, 3)
+    tx = 116 + (w - 116 - len(title) * 18) // 2
+    c.text(tx + 1, 257, title, (170, 190, 220), 3)
+    c.text(tx, 256, title, (16, 40, 110), 3)
     version = "V1.2"
-    c.text((w - len(version) * 12) // 2, 276, version, (200, 225, 250), 2)
-    c.frame(0, 0, w, h, (8, 24, 70))
+    c.text(116 + (w - 116 - len(version) * 12) // 2, 290, version, (40, 80, 150), 2)
+    c.frame(0, 0, w, h, (60, 90, 150))
     return c
 
 
