@@ -157,6 +157,30 @@ std::uint32_t MouseShift(WPARAM keys) {
   return shift;
 }
 
+// What lies beneath a control: its parent's colour and the pictures below it among its
+// siblings. Images and transparent controls show it around and through their pictures.
+void PaintBeneath(HWND window, HDC dc) {
+  RECT rc;
+  GetClientRect(window, &rc);
+  const Control* parent = ControlFromWindow(GetParent(window));
+  HBRUSH brush = CreateSolidBrush(ToColorRef(parent ? parent->Color() : colour::BtnFace));
+  FillRect(dc, &rc, brush);
+  DeleteObject(brush);
+  RECT mine;
+  GetWindowRect(window, &mine);
+  for (HWND below = GetWindow(window, GW_HWNDNEXT); below; below = GetWindow(below, GW_HWNDNEXT)) {
+    const Control* control = ControlFromWindow(below);
+    if (!control || control->kind() != Kind::Image || !IsWindowVisible(below)) continue;
+    RECT theirs, both;
+    GetWindowRect(below, &theirs);
+    if (!IntersectRect(&both, &mine, &theirs)) continue;
+    const int saved = SaveDC(dc);
+    OffsetViewportOrgEx(dc, theirs.left - mine.left, theirs.top - mine.top, nullptr);
+    SendMessageA(below, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    RestoreDC(dc, saved);
+  }
+}
+
 LRESULT CALLBACK ImageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* image = dynamic_cast<Image*>(ControlFromWindow(window));
   switch (message) {
@@ -170,9 +194,9 @@ LRESULT CALLBACK ImageProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     case WM_PRINTCLIENT:  // what lies beneath a transparent control above the image
       if (image) DrawImage(window, *image, reinterpret_cast<HDC>(wParam));
       return 0;
-    case WM_ERASEBKGND:
-      if (image && image->transparent) return 1;
-      break;
+    case WM_ERASEBKGND:  // the class has no brush: nothing else clears what was shown before
+      PaintBeneath(window, reinterpret_cast<HDC>(wParam));
+      return 1;
     case WM_SETCURSOR:
       if (image && !image->cursor.Empty() && image->cursor.native) {
         SetCursor(static_cast<HCURSOR>(image->cursor.native.get()));
@@ -1049,28 +1073,6 @@ bool NativeForm::OnCtlColor(HDC dc, HWND child, LRESULT& result) {
   SetBkColor(dc, ToColorRef(colour));
   result = reinterpret_cast<LRESULT>(BrushFor(colour));
   return true;
-}
-
-// A transparent control shows what lies beneath it: its parent's colour and the pictures below
-// it among its siblings.
-void NativeForm::PaintBeneath(HWND window, HDC dc) {
-  RECT rc;
-  GetClientRect(window, &rc);
-  const Control* parent = ControlOf(GetParent(window));
-  FillRect(dc, &rc, BrushFor(parent ? parent->Color() : colour::BtnFace));
-  RECT mine;
-  GetWindowRect(window, &mine);
-  for (HWND below = GetWindow(window, GW_HWNDNEXT); below; below = GetWindow(below, GW_HWNDNEXT)) {
-    const Control* control = ControlOf(below);
-    if (!control || control->kind() != Kind::Image || !IsWindowVisible(below)) continue;
-    RECT theirs, both;
-    GetWindowRect(below, &theirs);
-    if (!IntersectRect(&both, &mine, &theirs)) continue;
-    const int saved = SaveDC(dc);
-    OffsetViewportOrgEx(dc, theirs.left - mine.left, theirs.top - mine.top, nullptr);
-    SendMessageA(below, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
-    RestoreDC(dc, saved);
-  }
 }
 
 void NativeForm::ShowPopupFor(Control& control, int x, int y) {

@@ -64,7 +64,6 @@ class NativeForm : public FormObserver {
   void OnListClick(Control& control, HWND window, int x, int y);
   void LoadGlyph(const Control& control);
   void FitText(const Control& control);
-  void PaintBeneath(HWND window, HDC dc);
   void DrawSpeedButton(const Control& control, DRAWITEMSTRUCT& item);
 
   static LRESULT CALLBACK ListSubclassProc(HWND, UINT, WPARAM, LPARAM);
