@@ -1,8 +1,8 @@
 #include "store/profile_file.h"
 
+#include "text/cp1251.h"
 #include "text/integer_text.h"
 
-#include <cctype>
 #include <cstdint>
 #include <limits>
 
@@ -12,14 +12,6 @@ namespace {
 constexpr std::uint32_t kValueBuffer = 1024;
 constexpr std::uint32_t kKeyListBuffer = 16384;
 
-bool EqualNoCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  return true;
-}
 }  // namespace
 
 std::int32_t ParseProfileNumber(std::string text, std::int32_t defaultValue) {
@@ -84,7 +76,7 @@ bool ProfileFile::HasProfileKey(const std::string& section, const std::string& k
   std::vector<std::string> keys;
   ListProfileKeys(section, keys);
   for (const auto& name : keys)
-    if (EqualNoCase(name, key)) return true;
+    if (EqualNoCaseCp1251(name, key)) return true;
   return false;
 }
 

@@ -110,14 +110,17 @@ TEST_F(ProfileConformance, RemoveProfileKeyOnAMissingFileLeavesNoFile) {
 TEST_F(ProfileConformance, KeyListingInFileOrder) {
   ProfileFile file = FileWith("desktop.ini",
                               "[.ShellClassInfo]\r\nIconFile=x.ico\r\nIconIndex=0\r\nInfoTip=Подсказка\r\n"
-                              "[Other]\r\nZ=1\r\n");
-  EXPECT_THAT(Keys(file, ".ShellClassInfo"), ElementsAre("IconFile", "IconIndex", "InfoTip"));
-  EXPECT_THAT(Keys(file, ".shellclassinfo"), ElementsAre("IconFile", "IconIndex", "InfoTip"));
+                              "Ключ=1\r\n[Other]\r\nZ=1\r\n");
+  EXPECT_THAT(Keys(file, ".ShellClassInfo"),
+              ElementsAre("IconFile", "IconIndex", "InfoTip", "Ключ"));
+  EXPECT_THAT(Keys(file, ".shellclassinfo"),
+              ElementsAre("IconFile", "IconIndex", "InfoTip", "Ключ"));
   EXPECT_THAT(Keys(file, "Missing"), IsEmpty());
   EXPECT_TRUE(file.HasProfileSection(".ShellClassInfo"));
   EXPECT_FALSE(file.HasProfileSection("Missing"));
   EXPECT_TRUE(file.HasProfileKey(".ShellClassInfo", "ICONINDEX"));
   EXPECT_TRUE(file.HasProfileKey(".ShellClassInfo", "infotip"));
+  EXPECT_TRUE(file.HasProfileKey(".ShellClassInfo", "кЛЮЧ"));
   EXPECT_FALSE(file.HasProfileKey(".ShellClassInfo", "Z"));
   ProfileFile none = FileWith("none.ini");
   EXPECT_THAT(Keys(none, "S"), IsEmpty());
