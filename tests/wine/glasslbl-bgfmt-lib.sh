@@ -1,21 +1,12 @@
 # Sourced by glasslbl-test.sh and bgfmt-test.sh: a throwaway Wine prefix, an X server when none
 # is given, the probe that runs a tool and reports what it showed, and the checks.
 set -euo pipefail
-root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+source "$(dirname "${BASH_SOURCE[0]}")/own-prefix-lib.sh"
 build=$(cd "${VLX_WIN_BUILD:-$root/build/win64}" && pwd)
 probe_exe=$build/glasslbl/toolprobe.exe
-export LC_ALL=ru_RU.UTF-8 WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all
-work=$(mktemp -d)
-export WINEPREFIX=$work/prefix
 failures=0
 xvfb_pid=
-
-cleanup() {
-  wineserver -k 2>/dev/null && wineserver -w 2>/dev/null || true
-  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
+on_exit '[ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null'
 
 if [ -z "${DISPLAY:-}" ]; then
   Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
@@ -23,9 +14,7 @@ if [ -z "${DISPLAY:-}" ]; then
   for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
   export DISPLAY=:$(tr -d '[:space:]' <"$work/display")
 fi
-mkdir -p "$WINEPREFIX"
-wineserver -p  # one server for all runs: each run then costs a fraction of a second
-wineboot -i >/dev/null 2>&1
+own_prefix  # one server for all runs: each run then costs a fraction of a second
 
 # probe ARGS...: runs toolprobe.exe and prints its report, one line per item.
 probe() { timeout 120 wine "$probe_exe" "$@" 2>/dev/null | tr -d '\r' || true; }

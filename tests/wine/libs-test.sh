@@ -2,19 +2,9 @@
 # vxeject.dll registered and unregistered the way regsvr32 does it, checked with `wine reg query`
 # in a throwaway prefix.   tests/wine/libs-test.sh [WINDOWS_BUILD_DIR]
 set -euo pipefail
-root=$(cd "$(dirname "$0")/../.." && pwd)
+source "$(dirname "$0")/own-prefix-lib.sh"
 build=$(cd "${1:-${VLX_WIN_BUILD:-$root/build/win64}}" && pwd)
-export LC_ALL=ru_RU.UTF-8 WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all
-work=$(mktemp -d)
-export WINEPREFIX=$work/prefix
-cleanup() {
-  wineserver -k 2>/dev/null && wineserver -w 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-mkdir -p "$WINEPREFIX"
-wineserver -p
-wineboot -i >/dev/null 2>&1
+own_prefix
 
 failures=0
 check() {  # WHAT COMMAND...

@@ -4,23 +4,10 @@
 # `wine reg add` read back exactly by volnrx-cli. The prefix's wineserver is stopped whenever
 # volnrx-cli touches its files.
 set -euo pipefail
-root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+source "$(dirname "${BASH_SOURCE[0]}")/own-prefix-lib.sh"
 native=$(cd "${VLX_NATIVE_BUILD:-$root/build/native}" && pwd)
 cli=$native/volnrx-cli
-export LC_ALL=ru_RU.UTF-8 WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all
-work=$(mktemp -d)
-export WINEPREFIX=$work/prefix
 failures=0
-
-cleanup() {
-  wineserver -k 2>/dev/null || true
-  wineserver -w 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-# Stops the prefix's wineserver, which writes the hive files out.
-stop_wine() { wineserver -k 2>/dev/null || true; wineserver -w 2>/dev/null || true; }
 
 # wine reg ARGS...: reg.exe's console output in UTF-8 with Unix line ends and the English name
 # of the default value, the form volnrx-cli prints.
@@ -41,8 +28,7 @@ check_same() {
   fi
 }
 
-mkdir -p "$WINEPREFIX"
-wineboot -i >/dev/null 2>&1
+own_prefix
 stop_wine
 
 # Every type reg add takes, with names and texts in code page 1251.

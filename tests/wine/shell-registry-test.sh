@@ -4,22 +4,12 @@
 # they leave in the registry is read with `wine reg query`.
 #   tests/wine/shell-registry-test.sh [WINDOWS_BUILD_DIR]
 set -uo pipefail
-root=$(cd "$(dirname "$0")/../.." && pwd)
+source "$(dirname "$0")/own-prefix-lib.sh"
 build=$(cd "${1:-${VLX_WIN_BUILD:-$root/build/win64}}" && pwd)
-export LC_ALL=ru_RU.UTF-8 WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all
-work=$(mktemp -d)
-export WINEPREFIX=$work/prefix
-cleanup() {
-  wineserver -k 2>/dev/null; wineserver -w 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
 for file in tests/vlx_shell_actions.exe vxeject.dll vlximg.dll; do
   [ -f "$build/$file" ] || { echo "missing $build/$file"; exit 1; }
 done
-mkdir -p "$WINEPREFIX"
-wineboot -i >/dev/null 2>&1 </dev/null || { echo "wineboot failed"; exit 1; }
-wineserver -p
+own_prefix
 
 failures=0
 fail() { echo "FAIL $*"; failures=$((failures + 1)); }
