@@ -21,6 +21,7 @@ struct HelpButtonState {
 struct ProgramState {
   std::string title = "Volnerix";     // the application title
   std::string helpFile;               // the program folder + "volnrx.hlp"
+  std::string moduleFile;             // the running program's file; empty: "volnrx.exe" there
   std::uint32_t instanceMessage = 0;  // RegisterWindowMessageA of the instance name
   bool iconRefreshPending = false;    // the shortcut overlay changed since the last apply
   std::string iconFilePath;           // the chosen overlay icon's file, at most 259 characters

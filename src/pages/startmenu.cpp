@@ -113,6 +113,7 @@ std::string LongDateMarker() {
 }
 
 std::string ProgramModuleFile(const Context& context) {
+  if (!context.state.moduleFile.empty()) return context.state.moduleFile;
   return context.ProgramFile("volnrx.exe");
 }
 

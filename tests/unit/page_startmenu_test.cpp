@@ -50,6 +50,13 @@ TEST_F(StartMenuPage, ProgramVerbFollowsTheRunningProgramsPath) {
   ui::UserCheck(Get("cbContextMenuIndex6"), false);
   ApplyStartMenuPage(context);
   EXPECT_FALSE(machine.registry.KeyExists(HKLM, kVolnrxVerb));
+
+  // Started from a file of another name: the command is that file, not "volnrx.exe".
+  context.state.moduleFile = "C:\\Tools\\VLX.EXE";
+  ui::UserCheck(Get("cbContextMenuIndex6"), true);
+  ApplyStartMenuPage(context);
+  EXPECT_EQ(Stored(HKLM, kVolnrxVerb + "\\command", "")->data,
+            std::string("C:\\Tools\\VLX.EXE") + '\0');
 }
 
 TEST_F(StartMenuPage, ContextMenuSwitchEnablesThePanelOnlyWhenItsStateChanges) {

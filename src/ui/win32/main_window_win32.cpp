@@ -61,7 +61,8 @@ void DrawHelpButton(HWND window) {
   ReleaseDC(window, dc);
 }
 
-std::string ProgramFolder() {
+// The running program's own file, as GetModuleFileNameA reports it.
+std::string ProgramModulePath() {
   std::vector<char> path(MAX_PATH);
   for (;;) {
     const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
@@ -71,8 +72,11 @@ std::string ProgramFolder() {
     }
     path.resize(path.size() * 2);
   }
-  std::string folder(path.begin(), path.end());
-  return folder.substr(0, folder.find_last_of('\\') + 1);
+  return std::string(path.begin(), path.end());
+}
+
+std::string ProgramFolder(const std::string& module) {
+  return module.substr(0, module.find_last_of('\\') + 1);
 }
 
 // An item of the fatal-error screen's colour boxes, as the page describes its drawing.
@@ -356,7 +360,9 @@ int RunProgram(HINSTANCE instance, int show) {
   platform.desktop = &desktop;
   platform.dialogs = &dialogs;
 
-  Context ctx(platform, ProgramFolder());
+  const std::string module = ProgramModulePath();
+  Context ctx(platform, ProgramFolder(module));
+  ctx.state.moduleFile = module;
   if (!StartProgram(ctx)) return 0;  // another copy runs and was brought to the front
   g_main.ctx = &ctx;
 
