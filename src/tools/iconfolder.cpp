@@ -101,6 +101,7 @@ void IconFolderPage::edtFolderChange() {
     ctx_.Get(name).SetEnabled(true);
     ctx_.Get(name).SetColor(ui::colour::Window);
   }
+  ctx_.Get("memInfoTipFolder").SetFocus();
   ctx_.Get("sbtnSelectIcon").SetEnabled(true);
 }
 

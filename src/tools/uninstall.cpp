@@ -119,6 +119,7 @@ void BindUninstallPage(Context& ctx) {
   ctx.Get("nRefrash").onClick = [&ctx] { nRefrashClick(ctx); };
   ctx.Get("lstProgramms").onDblClick = [&ctx] { lstProgrammsDblClick(ctx); };
   ctx.Get("lstProgramms").onKeyPress = [&ctx](char& key) { lstProgrammsKeyPress(ctx, key); };
+  ProgramList(ctx).onMouseDown = [&ctx](int item) { lstProgrammsMouseDown(ctx, item); };
 }
 
 void LoadUninstallList(Context& ctx) {
@@ -224,10 +225,6 @@ void lstProgrammsKeyPress(Context& ctx, char key) {
   if (key == kEnter && HasSelection(ctx)) BeginChangeEntry(ctx);
 }
 
-void lstProgrammsMouseDown(Context& ctx, int y) {
-  auto& list = ProgramList(ctx);
-  const int index = y < 0 ? -1 : y / kItemHeight;
-  list.SetItemIndex(index < list.Count() ? index : -1);
-}
+void lstProgrammsMouseDown(Context& ctx, int item) { ProgramList(ctx).SetItemIndex(item); }
 
 }  // namespace vlx

@@ -25,7 +25,6 @@ namespace uninstall {
 constexpr const char* kListKey = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 constexpr const char* kDisplayName = "DisplayName";
 constexpr const char* kUninstallString = "UninstallString";
-constexpr int kItemHeight = 13;  // list box rows in Tahoma 8 pt
 
 // "VOLNRX-" + month/day/year(hour:minute:second), numbers without leading zeros.
 std::string NewEntryKeyName(const LocalTime& time);
@@ -53,8 +52,8 @@ void nUninstallClick(Context& ctx);
 void nRefrashClick(Context& ctx);
 void lstProgrammsDblClick(Context& ctx);
 void lstProgrammsKeyPress(Context& ctx, char key);
-// A mouse button pressed at `y` (client pixels from the list's top): the item there becomes
-// the selection; below the last item the selection is cleared.
-void lstProgrammsMouseDown(Context& ctx, int y);
+// A mouse button pressed over the list: the item under the pointer (-1 below the last item)
+// becomes the selection, so a right click selects before the popup menu opens.
+void lstProgrammsMouseDown(Context& ctx, int item);
 
 }  // namespace vlx

@@ -84,6 +84,11 @@ void Control::SetText(const std::string& text) {
   Notify(Prop::Caption);
 }
 
+void Control::SetFocus() {
+  if (form_) form_->focused_ = this;
+  Notify(Prop::Focus);
+}
+
 void Control::SetEnabled(bool enabled) {
   if (enabled_ == enabled) return;
   enabled_ = enabled;

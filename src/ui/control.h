@@ -84,7 +84,8 @@ enum class Prop {
   Down,
   Picture,
   Columns,
-  Canvas
+  Canvas,
+  Focus
 };
 
 class FormObserver {
@@ -126,6 +127,8 @@ class Control {
   bool HasOwnFont() const { return font_.has_value(); }
   const std::string& Hint() const { return hint_; }
   void SetHint(const std::string& hint);
+  // Moves the keyboard focus to this control.
+  void SetFocus();
   int HelpContext() const { return help_; }
   void SetHelpContext(int help) { help_ = help; }
   int TabOrder() const { return tabOrder_; }
@@ -256,6 +259,9 @@ class ListControl : public Control {
   void SetItemData(int index, std::int64_t data);
 
   Handler onClickCheck;  // check list box: the user toggled an item
+  // List box: a mouse button was pressed over the list; the item under the pointer, -1 below
+  // the last item.
+  std::function<void(int item)> onMouseDown;
 
  protected:
   std::vector<ListItem>& MutableItems() { return items_; }

@@ -57,6 +57,9 @@ class Form : public Control {
   void SetObserver(FormObserver* observer) { observer_ = observer; }
   FormObserver* Observer() const { return observer_; }
 
+  // The control that last took the keyboard focus from code; null before any did.
+  Control* FocusedControl() const { return focused_; }
+
   // Shown/closed state of the window.
   bool Showing() const { return showing_; }
   void SetShowing(bool showing) { showing_ = showing; }
@@ -72,6 +75,8 @@ class Form : public Control {
   std::map<std::string, Control*> byName_;
   FormObserver* observer_ = nullptr;
   bool showing_ = false;
+  Control* focused_ = nullptr;
+  friend class Control;
 };
 
 }  // namespace vlx::ui

@@ -89,6 +89,7 @@ TEST_F(IconFolderTest, ReadingAnExistingDesktopIni) {
 
 TEST_F(IconFolderTest, CancelledBrowserReadsTheNamedFolderAgain) {
   ui::UserType(m.Get("edtFolder"), "C:\\Data");
+  EXPECT_EQ(m.Get("edtFolder").OwnerForm()->FocusedControl(), &m.Get("memInfoTipFolder"));
   m.Write(kIni, "[.ShellClassInfo]\r\nIconFile=C:\\a.ico\r\nIconIndex=0\r\nInfoTip=Hi\r\n");
   ui::UserClick(m.Get("sbtnOpenFolder"));  // cancelled
   EXPECT_EQ(m.dialogs.folderRequests.back(), "Выберите каталог...|C:\\Data");

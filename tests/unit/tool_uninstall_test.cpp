@@ -239,11 +239,12 @@ TEST_F(UninstallPage, MouseDownSelectsTheItemUnderThePointer) {
   Entry("a", "A");
   Entry("b", "B");
   LoadUninstallList(ctx);
-  lstProgrammsMouseDown(ctx, 14);
+  ASSERT_TRUE(List().onMouseDown);  // the list's press event reaches the page
+  List().onMouseDown(1);
   EXPECT_EQ(List().ItemIndex(), 1);
-  lstProgrammsMouseDown(ctx, 2);
+  List().onMouseDown(0);
   EXPECT_EQ(List().ItemIndex(), 0);
-  lstProgrammsMouseDown(ctx, 2 * uninstall::kItemHeight);  // below the last item
+  List().onMouseDown(-1);  // below the last item
   EXPECT_EQ(List().ItemIndex(), -1);
 }
 

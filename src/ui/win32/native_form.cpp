@@ -24,6 +24,7 @@ constexpr int kCheckListItemHeight = 19;
 constexpr int kColourItemHeight = 13;  // owner-drawn combo box items
 // Messages native children send up to the top-level window.
 constexpr UINT kListCheckMessage = WM_APP + 1;  // wParam: list box; lParam: the point
+constexpr UINT kListMouseDownMessage = WM_APP + 4;  // wParam: list box; lParam: the point
 constexpr UINT kImageMouseMove = WM_APP + 2;    // wParam: image; lParam: buttons and keys held
 constexpr UINT kImageMouseUp = WM_APP + 3;      // wParam: image
 constexpr int kCheckBoxArea = 16;
@@ -623,6 +624,11 @@ void NativeForm::Create(Control& control) {
       FillItems(control);
       break;
     case Kind::ListBox:
+      // Every button press reports the item under the pointer (a right click selects it).
+      SetPropA(window, kSubclassProp,
+               reinterpret_cast<HANDLE>(SetWindowLongPtrA(
+                   window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ListSubclassProc))));
+      [[fallthrough]];
     case Kind::ComboBox:
     case Kind::TabControl:
       // Lower rows of tabs leave the pages more room.
@@ -848,6 +854,9 @@ void NativeForm::Sync(Control& control, Prop prop) {
       InvalidateRect(window, nullptr, TRUE);
       break;
     case Prop::Hint:
+      break;
+    case Prop::Focus:
+      ::SetFocus(window);
       break;
     case Prop::Checked:
       if (auto* box = dynamic_cast<CheckBox*>(&control))
@@ -1117,7 +1126,15 @@ void NativeForm::OnListClick(Control& control, HWND window, int x, int y) {
 LRESULT CALLBACK NativeForm::ListSubclassProc(HWND window, UINT message, WPARAM wParam,
                                               LPARAM lParam) {
   const auto previous = reinterpret_cast<WNDPROC>(GetPropA(window, kSubclassProp));
-  if (message == WM_LBUTTONDOWN || (message == WM_KEYDOWN && wParam == VK_SPACE)) {
+  const auto* control = reinterpret_cast<const Control*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (control && control->kind() == Kind::ListBox) {
+    if (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN) {
+      const LRESULT result = CallWindowProcA(previous, window, message, wParam, lParam);
+      SendMessageA(GetAncestor(window, GA_ROOT), kListMouseDownMessage,
+                   reinterpret_cast<WPARAM>(window), lParam);
+      return result;
+    }
+  } else if (message == WM_LBUTTONDOWN || (message == WM_KEYDOWN && wParam == VK_SPACE)) {
     // The check list box asks its host window to toggle the item under the mouse.
     HWND root = GetAncestor(window, GA_ROOT);
     int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
@@ -1190,6 +1207,16 @@ bool NativeForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
       } else if (message == kImageMouseUp && image->onMouseUp) {
         Act([image] { image->onMouseUp(); });
       }
+      return true;
+    }
+    case kListMouseDownMessage: {
+      HWND list = reinterpret_cast<HWND>(wParam);
+      auto* control = dynamic_cast<ListControl*>(ControlOf(list));
+      result = 0;
+      if (!control || !control->onMouseDown) return true;
+      const LRESULT hit = SendMessageA(list, LB_ITEMFROMPOINT, 0, lParam);
+      const int item = HIWORD(hit) ? -1 : static_cast<int>(LOWORD(hit));
+      Act([control, item] { control->onMouseDown(item); });
       return true;
     }
     case kListCheckMessage: {
