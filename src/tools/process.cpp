@@ -18,7 +18,8 @@ std::string ModuleName(const std::string& exePath) {
 std::string FormatProcessId(std::uint32_t id) {
   char digits[9];
   const auto end = std::to_chars(digits, digits + sizeof digits, id, 16).ptr;
-  std::string text = "$" + std::string(digits, end);
+  std::string text(1, '$');
+  text.append(digits, end);
   for (char& c : text)
     if (c >= 'a' && c <= 'f') c = static_cast<char>(c - 'a' + 'A');
   return text;

@@ -101,7 +101,7 @@ const bool kIsHelper = [] {
 class Helper {
  public:
   explicit Helper(const std::string& arguments) {
-    std::string command = "\"" + SelfPath() + "\" " + kHelperFlag + " " + arguments;
+    std::string command = std::string("\"") + SelfPath() + "\" " + kHelperFlag + " " + arguments;
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
@@ -200,7 +200,8 @@ TEST_F(ToolPagesWine, TheUninstallerIsWaitedForAndTheListRebuiltAfterIt) {
     store.SetRoot(regroot::LocalMachine);
     ASSERT_TRUE(store.OpenPath(std::string("\\") + kUninstallKey + "\\" + subkey, true));
     store.WriteText("DisplayName", "Проба Volnerix");
-    store.WriteText("UninstallString", "\"" + SelfPath() + "\" " + kHelperFlag + " uninstall \"" +
+    store.WriteText("UninstallString", std::string("\"") + SelfPath() + "\" " + kHelperFlag +
+                                           " uninstall \"" +
                                            marker + "\" " + subkey);
   }
   LoadUninstallList(ctx);
