@@ -38,7 +38,8 @@ ui::Font CaptionFont() {
 
 ui::ControlSpec Slider(std::string_view name, int left, int help) {
   return {.kind = Kind::TrackBar, .name = name, .parent = "gbDesktopColor",
-          .bounds = {left, 48, 30, 78}, .help = help, .min = 0, .max = 255};
+          .bounds = {left, 48, 30, 78}, .help = help, .min = 0, .max = 255,
+          .ticks = false};
 }
 
 ui::ControlSpec SmallLabel(std::string_view name, int left, int top, std::string_view caption) {

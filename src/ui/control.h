@@ -351,6 +351,11 @@ class RangeControl : public Control {
   void SetPosition(int position);
   void SetText(const std::string& text) override;  // spin edit: typed text, runs onChange
 
+  // Slider drawing and keyboard steps; the native control takes them when it is made.
+  int frequency = 1;
+  int pageSize = 0;
+  bool ticks = true;
+
  private:
   int Clamp(int value) const;
   int min_ = 0;

@@ -99,6 +99,9 @@ Control& Form::Add(const ControlSpec& spec) {
   if (auto* view = dynamic_cast<ListView*>(&c)) view->SetColumns(spec.columns);
   if (auto* range = dynamic_cast<RangeControl*>(&c)) {
     range->SetRange(spec.min, spec.max);
+    range->frequency = spec.frequency;
+    range->pageSize = spec.pageSize;
+    range->ticks = spec.ticks;
     range->SetPosition(spec.position);
     if (spec.kind == Kind::SpinEdit && !spec.caption.empty()) c.text_ = std::string(spec.caption);
   }

@@ -25,6 +25,9 @@ struct ControlSpec {
   std::vector<std::string_view> items{};  // lists, combo boxes, tab sets
   std::vector<Column> columns{};          // list views
   int min = 0, max = 10, position = 0;    // sliders, spin edits
+  int frequency = 1;                      // sliders: a tick every `frequency` steps
+  int pageSize = 0;                       // sliders: PageUp/PageDown step; 0 keeps the default
+  bool ticks = true;                      // sliders: false draws none
   bool sorted = false;                    // list boxes, list views
   bool ownerDraw = false;                 // combo boxes
   bool readOnly = false;                  // edits, memos

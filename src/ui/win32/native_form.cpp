@@ -581,7 +581,9 @@ void NativeForm::Create(Control& control) {
     case Kind::TrackBar: {
       cls = TRACKBAR_CLASSA;
       const Rect& b = control.Bounds();
-      style |= TBS_AUTOTICKS | WS_TABSTOP | (b.height > b.width ? TBS_VERT : TBS_HORZ);
+      const auto& range = static_cast<const RangeControl&>(control);
+      style |= (range.ticks ? TBS_AUTOTICKS : TBS_NOTICKS) | WS_TABSTOP |
+               (b.height > b.width ? TBS_VERT : TBS_HORZ);
       break;
     }
     case Kind::ListView:
@@ -651,10 +653,14 @@ void NativeForm::Create(Control& control) {
       Sync(control, Prop::Caption);
       break;
     }
-    case Kind::TrackBar:
+    case Kind::TrackBar: {
+      const auto& range = static_cast<const RangeControl&>(control);
       Sync(control, Prop::Range);
+      if (range.ticks) SendMessageA(window, TBM_SETTICFREQ, static_cast<WPARAM>(range.frequency), 0);
+      if (range.pageSize > 0) SendMessageA(window, TBM_SETPAGESIZE, 0, range.pageSize);
       Sync(control, Prop::Position);
       break;
+    }
     case Kind::SpeedButton:
       LoadGlyph(control);
       SetPropA(window, kSubclassProp,
