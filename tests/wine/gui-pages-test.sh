@@ -40,6 +40,14 @@ check "the background box's swatch is blue (Синий)" probe_says "0 0 255" ne
 check "the text box's swatch is white (Белый)" probe_says "255 255 255" next-pixel "Цвет текста:" 12 9
 check "the swatch's black outline ends at x = 24" probe_says "0 0 0" next-pixel "Цвет фона:" 23 9
 
+# Sliders: the menu delay ticks every second (six ticks over 0..5000) and pages by half a second;
+# the desktop colour sliders draw no ticks.
+check "the Start menu page is shown" show_page 3
+check "menu delay slider: 6 ticks, page size 500" probe_says "6 500" sliders
+check "the desktop page is shown" show_page 4
+sliders=$(probe sliders)
+check "colour sliders: no ticks" test "$(cut -d' ' -f1 <<<"$sliders" | tr '\n' ' ')" = "0 0 0 "
+
 # The colour picker: press on the cursor box, drag to a painted square, let go.
 check "the colour page is shown" show_page 14
 paint_log=$(mktemp)

@@ -267,6 +267,16 @@ BOOL CALLBACK CountCut(HWND window, LPARAM param) {
   return TRUE;
 }
 
+// Visible sliders, one line each in window order: their number of ticks and their page size.
+BOOL CALLBACK PrintSlider(HWND window, LPARAM) {
+  char cls[64] = {};
+  GetClassNameA(window, cls, sizeof cls);
+  if (!IsWindowVisible(window) || _stricmp(cls, TRACKBAR_CLASSA) != 0) return TRUE;
+  std::printf("%ld %ld\n", static_cast<long>(SendMessageA(window, TBM_GETNUMTICS, 0, 0)),
+              static_cast<long>(SendMessageA(window, TBM_GETPAGESIZE, 0, 0)));
+  return TRUE;
+}
+
 }  // namespace
 
 int main() {
@@ -417,6 +427,10 @@ int main() {
     int cut = 0;
     EnumChildWindows(main, CountCut, reinterpret_cast<LPARAM>(&cut));
     std::printf("%d\n", cut);
+    return 0;
+  }
+  if (command == "sliders") {
+    EnumChildWindows(main, PrintSlider, 0);
     return 0;
   }
   if (command == "overlaps") {
