@@ -23,6 +23,7 @@ struct ProgramState {
   std::string helpFile;               // the program folder + "volnrx.hlp"
   std::string moduleFile;             // the running program's file; empty: "volnrx.exe" there
   std::uint32_t instanceMessage = 0;  // RegisterWindowMessageA of the instance name
+  WindowHandle mainWindow = 0;        // the main window once it is made; 0 offline
   bool iconRefreshPending = false;    // the shortcut overlay changed since the last apply
   std::string iconFilePath;           // the chosen overlay icon's file, at most 259 characters
   std::int32_t iconIndex = 0;         // and the icon's index in it

@@ -141,7 +141,8 @@ bool BothFilesNamed(Context& ctx) {
 }
 
 void ShowProperties(Context& ctx, const char* edit) {
-  filekill::ShowFileProperties(*ctx.platform.shellFiles, 0, ctx.Get(edit).Text());
+  filekill::ShowFileProperties(*ctx.platform.shellFiles, ctx.state.mainWindow,
+                               ctx.Get(edit).Text());
 }
 
 }  // namespace

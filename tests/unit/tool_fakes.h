@@ -166,7 +166,8 @@ struct NamedIconShell : ShellFiles {
     return Named((small ? "small type " : "type ") + path);
   }
   Picture AssociatedIcon(const std::string& path) override { return Named("associated " + path); }
-  bool ShowProperties(WindowHandle, const std::string& path) override {
+  bool ShowProperties(WindowHandle owner, const std::string& path) override {
+    propertiesOwner = owner;
     properties.push_back(path);
     return true;
   }
@@ -175,6 +176,7 @@ struct NamedIconShell : ShellFiles {
     return 2;
   }
   std::vector<std::string> properties;
+  WindowHandle propertiesOwner = 0;
 };
 
 }  // namespace vlx::testing

@@ -114,8 +114,10 @@ TEST_F(FileKillerPage, BrowsingShowsIconAndSizeAndCancelChangesNothing) {
   EXPECT_TRUE(Main("ImgSource").Enabled());
   EXPECT_EQ(Main("lbSSize").Text(), "0 Кб.");
   EXPECT_TRUE(Main("lbSSize").Visible());
+  ctx.state.mainWindow = 0x1234;
   Click("ImgSource");
   EXPECT_EQ(shell.properties, std::vector<std::string>{Win("S.DLL")});
+  EXPECT_EQ(shell.propertiesOwner, 0x1234u);  // the main window owns the property sheet
 }
 
 TEST_F(FileKillerPage, ImmediateDeleteKeepsABackupAndResetsThePage) {

@@ -371,6 +371,7 @@ int RunProgram(HINSTANCE instance, int show) {
                                                                         : ctx.frmMain.Text());
   if (!window) return 1;
   g_main.window = window;
+  ctx.state.mainWindow = reinterpret_cast<WindowHandle>(window);
   desktop.SetMainWindow(window);
   dialogs.SetOwner(window);
   NativeForm native(ctx.frmMain, window, RunUserAction);
