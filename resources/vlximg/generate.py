@@ -222,15 +222,18 @@ def about_picture():
     return c
 
 
-STARTMENU_ROWS = 8
+STARTMENU_ROWS = 6        # items above the separator
+STARTMENU_LOWER_ROWS = 2  # log off and shut down, below it
 STARTMENU_ROW_HEIGHT = 25
 
 
 def startmenu_picture():
-    """A Start menu drawn the classic way: silver panel, a blue banner on the left, eight rows
-    (where the page's eight check boxes lie), a separator, and the Start button below."""
-    w = 230
-    menu_h = 12 + STARTMENU_ROWS * STARTMENU_ROW_HEIGHT + 8 + STARTMENU_ROW_HEIGHT
+    """A Start menu drawn the classic way: silver panel, a blue banner on the left, six rows, a
+    separator and two rows (where the page's eight check boxes lie, right of each row's icon), and
+    the Start button below."""
+    w = 240
+    lower = 8 + STARTMENU_ROWS * STARTMENU_ROW_HEIGHT + 8
+    menu_h = lower + STARTMENU_LOWER_ROWS * STARTMENU_ROW_HEIGHT + 4
     h = menu_h + 30
     c = Canvas(w, h, TEAL)
     c.rect(0, 0, w, menu_h, SILVER)
@@ -239,17 +242,16 @@ def startmenu_picture():
     for y in range(3, menu_h - 3):
         t = y / menu_h
         c.rect(3, y, 24, y + 1, (0, 0, int(128 + 100 * t)))
-    for i in range(STARTMENU_ROWS):
-        y = 8 + i * STARTMENU_ROW_HEIGHT
+    rows = [8 + i * STARTMENU_ROW_HEIGHT for i in range(STARTMENU_ROWS)]
+    rows += [lower + i * STARTMENU_ROW_HEIGHT for i in range(STARTMENU_LOWER_ROWS)]
+    colours = (NAVY, TEAL, OLIVE, PURPLE, GREEN, BLUE, GREY, RED)
+    for y, colour in zip(rows, colours):
         # A small icon per row; the row's text area stays plain silver for the check box.
-        c.rect(30, y + 4, 46, y + 20, (NAVY, TEAL, OLIVE, PURPLE, GREEN, MAROON, BLUE, GREY)[i])
+        c.rect(30, y + 4, 46, y + 20, colour)
         c.bevel(30, y + 4, 46, y + 20, WHITE, BLACK)
-    sep = 8 + STARTMENU_ROWS * STARTMENU_ROW_HEIGHT + 2
+    sep = lower - 5
     c.rect(28, sep, w - 4, sep + 1, GREY)
     c.rect(28, sep + 1, w - 4, sep + 2, WHITE)
-    y = sep + 6
-    c.rect(30, y + 4, 46, y + 20, RED)
-    c.bevel(30, y + 4, 46, y + 20, WHITE, BLACK)
     # Taskbar with the Start button.
     c.rect(0, menu_h + 2, w, h, SILVER)
     c.rect(0, menu_h + 2, w, menu_h + 3, WHITE)

@@ -20,10 +20,12 @@ ui::Font Bold() {
   return font;
 }
 
-// Item boxes over the Start menu picture, one row each.
+// Item boxes over the Start menu picture, right of the row icons: six rows of 25 pixels, then
+// two below the menu's separator.
 ui::ControlSpec Item(std::string_view name, int row, std::string_view caption) {
+  const int top = row < 6 ? 20 + 25 * row : 178 + 25 * (row - 6);
   return {.kind = Kind::CheckBox, .name = name, .parent = "TabSheet4",
-          .bounds = {48, 28 + 30 * row, 190, 17}, .caption = caption, .color = ui::colour::Silver};
+          .bounds = {58, top, 180, 17}, .caption = caption, .color = ui::colour::Silver};
 }
 
 ui::ControlSpec Verb(std::string_view name, int row, std::string_view caption) {

@@ -16,7 +16,7 @@ inline void ExpectProgramPictures(Library& library, const std::string& programFo
     int width, height;
   } cases[] = {
       {"BACKGROUND", LoadLibraryBitmap(library, programFolder, "BACKGROUND"), Picture::Kind::Bitmap, 295, 326},
-      {"STARTMENU", LoadLibraryBitmap(library, programFolder, "startmenu"), Picture::Kind::Bitmap, 230, 275},
+      {"STARTMENU", LoadLibraryBitmap(library, programFolder, "startmenu"), Picture::Kind::Bitmap, 240, 250},
       {"SELECTCOLOR", LoadLibraryCursor(library, programFolder, "SELECTCOLOR"), Picture::Kind::Cursor, 32, 32},
       {"icon 0", LoadLibraryIcon(library, programFolder, 0), Picture::Kind::Icon, 32, 32},
       {"icon 1", LoadLibraryIcon(library, programFolder, 1), Picture::Kind::Icon, 32, 32},
