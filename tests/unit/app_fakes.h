@@ -7,6 +7,7 @@
 
 #include "app/context.h"
 #include "platform/platform.h"
+#include "unit/named_pictures.h"
 #include "unit/rules_fakes.h"
 #include "unit/win98_folders.h"
 
@@ -72,33 +73,8 @@ struct FakeFiles : Files {
   std::set<std::string> existing;
 };
 
-struct FakeLibrary : Library {
-  explicit FakeLibrary(Log& log) : log(log) {}
-  bool CanLoad(const std::string&) override { return true; }
-  LibraryResult ReadResource(const std::string&, const std::string&, const std::string&,
-                             std::string&) override {
-    return LibraryResult::LibraryMissing;
-  }
-  Picture Make(Picture::Kind kind, const std::string& origin) {
-    log.push_back("load " + origin);
-    Picture picture;
-    picture.kind = kind;
-    picture.origin = origin;
-    return picture;
-  }
-  Picture LoadBitmapPicture(const std::string& lib, const std::string& name) override {
-    return Make(Picture::Kind::Bitmap, lib + "," + name);
-  }
-  Picture LoadCursorPicture(const std::string& lib, const std::string& name) override {
-    return Make(Picture::Kind::Cursor, lib + "," + name);
-  }
-  Picture ExtractIconPicture(const std::string& lib, int index) override {
-    return Make(Picture::Kind::Icon, lib + "," + std::to_string(index));
-  }
-  LibraryResult CallEntry(const std::string&, const std::string&, std::int32_t&) override {
-    return LibraryResult::LibraryMissing;
-  }
-  Log& log;
+struct FakeLibrary : NamedPictures {
+  explicit FakeLibrary(Log& log) : NamedPictures(log) {}
 };
 
 // INI files that hold nothing and take every write.

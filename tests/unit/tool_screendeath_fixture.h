@@ -19,6 +19,7 @@
 #include "prefix/prefix_profile.h"
 #include "prefix/prefix_screen.h"
 #include "ui/form.h"
+#include "unit/named_pictures.h"
 #include "unit/win98_folders.h"
 
 namespace vlx::pagetest {
@@ -59,35 +60,6 @@ struct AnsweringDialogs : Dialogs {
   std::deque<std::pair<std::string, int>> icons;
   std::vector<std::uint32_t> colourStarts;
   std::vector<std::string> folderRequests, iconRequests, messages;
-};
-
-// Pictures named by their origin; nothing at all while `present` is false.
-struct NamedPictures : Library {
-  bool CanLoad(const std::string&) override { return present; }
-  LibraryResult ReadResource(const std::string&, const std::string&, const std::string&,
-                             std::string&) override {
-    return LibraryResult::LibraryMissing;
-  }
-  Picture Make(Picture::Kind kind, const std::string& origin) {
-    if (!present) return {};
-    Picture picture;
-    picture.kind = kind;
-    picture.origin = origin;
-    return picture;
-  }
-  Picture LoadBitmapPicture(const std::string& lib, const std::string& name) override {
-    return Make(Picture::Kind::Bitmap, lib + "," + name);
-  }
-  Picture LoadCursorPicture(const std::string& lib, const std::string& name) override {
-    return Make(Picture::Kind::Cursor, lib + "," + name);
-  }
-  Picture ExtractIconPicture(const std::string& lib, int index) override {
-    return Make(Picture::Kind::Icon, lib + "," + std::to_string(index));
-  }
-  LibraryResult CallEntry(const std::string&, const std::string&, std::int32_t&) override {
-    return LibraryResult::LibraryMissing;
-  }
-  bool present = true;
 };
 
 struct SetFacts : SystemFacts {
