@@ -77,9 +77,10 @@ void ShowLibraryIcon(Context& context, int index) {
       .SetPicture(LoadLibraryIcon(*context.platform.library, context.programDir, index));
 }
 
-void ArrowChosen(Context& context) {
+// Every overlay button marks the icon cache for a rebuild; only "Выбрать" offers the picker.
+void OverlayChosen(Context& context, bool browse) {
   context.state.iconRefreshPending = true;
-  context.Get("btnShotcutBrowse").SetEnabled(false);
+  context.Get("btnShotcutBrowse").SetEnabled(browse);
 }
 
 // The standard arrow in the module state and the picture: the state a failed load leaves.
@@ -150,24 +151,21 @@ void BindServicePage(Context& context) {
 }
 
 void rbShotcuts1Click(Context& context) {
-  ArrowChosen(context);
+  OverlayChosen(context, false);
   ShowIcon(context, StandardArrowFile(context), kStandardArrow);
 }
 
 void rbShotcuts2Click(Context& context) {
-  ArrowChosen(context);
+  OverlayChosen(context, false);
   ShowLibraryIcon(context, kSmallArrow);
 }
 
 void rbShotcuts3Click(Context& context) {
-  ArrowChosen(context);
+  OverlayChosen(context, false);
   ShowLibraryIcon(context, kNoArrow);
 }
 
-void rbShotcuts4Click(Context& context) {
-  context.state.iconRefreshPending = true;
-  context.Get("btnShotcutBrowse").SetEnabled(true);
-}
+void rbShotcuts4Click(Context& context) { OverlayChosen(context, true); }
 
 void btnShotcutBrowseClick(Context& context) {
   std::string file = context.state.iconFilePath;
@@ -194,9 +192,9 @@ void LoadServicePage(Context& context) {
           Radio(context, 1).SetChecked(true);
           UseStandardArrow(context);
         }
+        const std::string stored =
+            store.HasValue(kOverlayValue) ? store.ReadText(kOverlayValue) : std::string();
         for (const int index : {kSmallArrow, kNoArrow}) {
-          const std::string stored =
-              store.HasValue(kOverlayValue) ? store.ReadText(kOverlayValue) : std::string();
           if (stored != LibraryOverlay(context, index)) continue;
           Radio(context, index == kSmallArrow ? 2 : 3).SetChecked(true);
           context.state.iconIndex = index;
