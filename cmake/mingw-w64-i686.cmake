@@ -1,9 +1,9 @@
-# Cross build for 32-bit Windows with Debian's mingw-w64 (posix threads flavour).
+# Cross build for 32-bit Windows with Debian's mingw-w64 (win32 threads flavour: the posix one links a threads library that needs NT-only functions).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(VLX_MINGW_TRIPLE i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${VLX_MINGW_TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${VLX_MINGW_TRIPLE}-g++-posix)
+set(CMAKE_C_COMPILER ${VLX_MINGW_TRIPLE}-gcc-win32)
+set(CMAKE_CXX_COMPILER ${VLX_MINGW_TRIPLE}-g++-win32)
 set(CMAKE_RC_COMPILER ${VLX_MINGW_TRIPLE}-windres)
 set(CMAKE_FIND_ROOT_PATH /usr/${VLX_MINGW_TRIPLE})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
