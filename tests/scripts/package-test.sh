@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# The download package: exactly the five program files and README.TXT, 8.3 names, a read-me in
+# code page 1251 with CR LF line ends, and every program file passes the Windows 98/ME audit
+# after unpacking.
+#   tests/scripts/package-test.sh ZIP
+set -euo pipefail
+zip=$1
+root=$(cd "$(dirname "$0")/../.." && pwd)
+work=$(mktemp -d); trap 'rm -rf "$work"' EXIT
+fail() { echo "package: $*"; echo "0 passed, 1 failed"; exit 1; }
+python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])' "$zip" "$work" ||
+  fail "cannot unpack $zip"
+names=$(cd "$work" && find . -mindepth 1 -printf '%P\n' | sort | tr '\n' ' ')
+[ "$names" = "README.TXT bgfmt.exe glasslbl.exe vlximg.dll volnrx.exe vxeject.dll " ] ||
+  fail "holds: $names"
+for name in $names; do
+  [[ $name =~ ^[A-Za-z0-9_-]{1,8}(\.[A-Za-z0-9]{1,3})?$ ]] || fail "$name is not an 8.3 name"
+done
+readme=$work/README.TXT
+iconv -f CP1251 -t UTF-8 "$readme" >/dev/null || fail "README.TXT is not code page 1251"
+iconv -f CP1251 -t UTF-8 "$readme" | grep -q 'Windows 98' || fail "README.TXT does not name Windows 98"
+iconv -f CP1251 -t UTF-8 "$readme" | grep -q 'volnrx.exe' || fail "README.TXT does not say what to start"
+lines=$(wc -l <"$readme"); crlf=$(grep -c $'\r$' "$readme" || true)
+[ "$lines" -gt 0 ] && [ "$lines" -eq "$crlf" ] || fail "README.TXT has $crlf CR LF ends of $lines lines"
+[ "$(tail -c2 "$readme" | od -An -tx1 | tr -d ' \n')" = 0d0a ] || fail "README.TXT lacks its last line end"
+for f in volnrx.exe vlximg.dll vxeject.dll glasslbl.exe bgfmt.exe; do
+  i686-w64-mingw32-objdump -h "$work/$f" | grep -q '\.debug' && fail "$f carries debug sections"
+done
+(cd "$work" && "$root/scripts/import-audit" volnrx.exe vlximg.dll vxeject.dll glasslbl.exe bgfmt.exe)
