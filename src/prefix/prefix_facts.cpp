@@ -9,6 +9,7 @@
 #include <iterator>
 
 #include "store/reg_store.h"
+#include "text/cp1251.h"
 
 namespace vlx::prefix {
 
@@ -19,11 +20,26 @@ constexpr const char* kVersion = "Software\\Microsoft\\Windows\\CurrentVersion";
 constexpr std::uint64_t kProcessSpace = 0x7FFE0000;  // user space of a 32-bit process
 constexpr long kMsdosMagic = 0x4D44;                 // statfs f_type of FAT file systems
 
+// Where Wine keeps the Windows version it shows programs (winecfg's "Windows version").
+constexpr const char* kWineKey = "Software\\Wine";
+
+// The 9x versions Wine can be set to, as its GetVersionExA reports them.
+struct WineNineX {
+  const char* name;
+  VersionFacts facts;
+};
+const WineNineX kWineNineX[] = {
+    {"win95", {4, 0, 0x040003B6, platformid::Windows, ""}},
+    {"win98", {4, 10, 0x040A08AE, platformid::Windows, " A "}},
+    {"winme", {4, 90, 0x045A0BB8, platformid::Windows, " "}},
+};
+
 // Text and number values of one key; empty or absent when missing.
 class KeyReader {
  public:
-  KeyReader(Registry& registry, const char* path) : store_(registry) {
-    store_.SetRoot(regroot::LocalMachine);
+  KeyReader(Registry& registry, const char* path, RegKey root = regroot::LocalMachine)
+      : store_(registry) {
+    store_.SetRoot(root);
     open_ = store_.OpenPath(path, false);
   }
   bool Open() const { return open_; }
@@ -76,6 +92,14 @@ std::string FirstLine(const std::filesystem::path& file) {
 }  // namespace
 
 bool PrefixSystemFacts::Version(VersionFacts& out) {
+  // A Wine prefix set to a 9x version presents that version, whatever its NT keys say.
+  const std::string wine = KeyReader(registry_, kWineKey, regroot::CurrentUser).Text("Version");
+  for (const auto& known : kWineNineX) {
+    if (EqualNoCaseCp1251(wine, known.name)) {
+      out = known.facts;
+      return true;
+    }
+  }
   KeyReader nt(registry_, kNtVersion);
   const std::string current = nt.Text("CurrentVersion");
   if (!current.empty()) {

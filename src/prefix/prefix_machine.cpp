@@ -69,6 +69,8 @@ struct PrefixMachine::Impl {
     platform.clipboard = &clipboard;
     platform.facts = &facts;
     platform.textFiles = &files;
+    // The registry follows the family of the version the image presents.
+    registry.SetFamily([this] { return (facts.VersionWord() & 0x80000000u) != 0; });
   }
 
   // The program folder without its trailing backslash.

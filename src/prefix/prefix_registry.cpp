@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <unordered_map>
 
 #include "prefix/atomic_file.h"
@@ -54,6 +55,13 @@ struct PrefixRegistry::Impl {
   Hive system, user;
   std::unordered_map<RegKey, Handle> handles;
   RegKey next = 0x1000;
+  std::function<bool()> family;
+  std::optional<bool> win9x;
+
+  bool IsWin9x() {
+    if (!win9x) win9x = family && family();
+    return *win9x;
+  }
 
   // The node a handle or predefined root stands for.
   long Resolve(RegKey key, Handle& out) {
@@ -141,6 +149,11 @@ long PrefixRegistry::CreateKey(RegKey parent, const std::string& path, RegKey& r
   return rc;
 }
 
+void PrefixRegistry::SetFamily(std::function<bool()> isWin9x) {
+  impl_->family = std::move(isWin9x);
+  impl_->win9x.reset();
+}
+
 long PrefixRegistry::CloseKey(RegKey key) {
   if (key >= regroot::ClassesRoot && key <= regroot::DynData) return winerr::Success;
   return impl_->handles.erase(key) ? winerr::Success : winerr::InvalidHandle;
@@ -175,8 +188,15 @@ long PrefixRegistry::SetValue(RegKey key, const std::string& name, std::uint32_t
   Handle handle;
   const long rc = impl_->Resolve(key, handle);
   if (rc != winerr::Success) return rc;
-  handle.file->SetValue(*handle.node, regtext::ToUnits(name), type,
-                        std::string_view(reinterpret_cast<const char*>(data), data ? size : 0));
+  std::string_view bytes(reinterpret_cast<const char*>(data), data ? size : 0);
+  std::string terminated;
+  if (type == regtype::Sz && impl_->IsWin9x()) {
+    // 9x takes strlen + 1 bytes and ignores the size; offline the text never runs past it.
+    terminated.assign(bytes.substr(0, bytes.find('\0')));
+    terminated.push_back('\0');
+    bytes = terminated;
+  }
+  handle.file->SetValue(*handle.node, regtext::ToUnits(name), type, bytes);
   return winerr::Success;
 }
 
@@ -192,8 +212,10 @@ long PrefixRegistry::DeleteKey(RegKey parent, const std::string& subkey) {
   Handle handle;
   const long rc = impl_->Walk(parent, subkey, false, handle);
   if (rc != winerr::Success) return rc;
-  // A hive's root, or a key with subkeys, cannot go (wineserver: STATUS_CANNOT_DELETE).
-  if (!handle.node->parent || !handle.node->subkeys.empty()) return winerr::AccessDenied;
+  // A hive's root cannot go; on the NT family neither can a key with subkeys (wineserver:
+  // STATUS_CANNOT_DELETE), where 9x deletes the whole tree.
+  if (!handle.node->parent) return winerr::AccessDenied;
+  if (!handle.node->subkeys.empty() && !impl_->IsWin9x()) return winerr::AccessDenied;
   handle.file->RemoveKey(*handle.node);
   return winerr::Success;
 }

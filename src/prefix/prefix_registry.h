@@ -2,6 +2,7 @@
 // HKEY_LOCAL_MACHINE, HKEY_CLASSES_ROOT is HKEY_LOCAL_MACHINE\Software\Classes.
 #pragma once
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 #include "platform/registry.h"
@@ -28,6 +29,12 @@ class PrefixRegistry : public Registry {
   long EnumValue(RegKey key, std::uint32_t index, std::string& name, std::uint32_t& type,
                  std::string& data) override;
   long QueryInfoKey(RegKey key, RegKeyInfo& info) override;
+
+  // Which family's registry semantics to follow, asked once, on the first call that differs:
+  // the 9x family deletes a key with its subkeys and stores a REG_SZ as its text up to the
+  // first zero plus one terminator, whatever size the caller gives; the NT family refuses to
+  // delete a key that has subkeys and keeps the caller's size. NT when never set.
+  void SetFamily(std::function<bool()> isWin9x);
 
   // Writes every hive changed since loading, atomically (temporary file, flush, rename).
   void Save();

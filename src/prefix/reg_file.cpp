@@ -474,13 +474,20 @@ RegKeyNode& RegFile::AddSubkey(RegKeyNode& key, std::u16string_view name) {
   return added;
 }
 
+namespace {
+void MarkDeleted(RegKeyNode& key) {
+  key.deleted = true;
+  for (auto& subkey : key.subkeys) MarkDeleted(*subkey);
+}
+}  // namespace
+
 void RegFile::RemoveKey(RegKeyNode& key) {
-  if (!key.parent || !key.subkeys.empty()) return;
+  if (!key.parent) return;
   auto& siblings = key.parent->subkeys;
   const auto it = std::find_if(siblings.begin(), siblings.end(),
                                [&](const auto& node) { return node.get() == &key; });
   if (it == siblings.end()) return;
-  key.deleted = true;
+  MarkDeleted(key);
   key.parent = nullptr;
   removed_.push_back(std::move(*it));
   siblings.erase(it);

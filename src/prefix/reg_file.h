@@ -58,7 +58,8 @@ class RegFile {
 
   static RegKeyNode* FindSubkey(const RegKeyNode& key, std::u16string_view name);
   RegKeyNode& AddSubkey(RegKeyNode& key, std::u16string_view name);  // existing or new
-  // Removes a key that has no subkeys; the node stays valid (marked deleted) for open handles.
+  // Removes a key with everything below it; the nodes stay valid (marked deleted) for open
+  // handles.
   void RemoveKey(RegKeyNode& key);
 
   static const RegValueNode* FindValue(const RegKeyNode& key, std::u16string_view name);

@@ -2,6 +2,8 @@
 // temporary folder with empty registry files and an empty C: drive.
 #include <stdlib.h>
 
+#include <cstdlib>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -27,10 +29,21 @@ fs::path MakeTempRoot() {
   return pattern;
 }
 
+// VLX_CONFORMANCE_FAMILY=win9x makes the image a Windows 98 one (its version key says 4.10);
+// otherwise it records no version and follows the NT family, as a Wine prefix does.
+bool NineXImage() {
+  const char* family = std::getenv("VLX_CONFORMANCE_FAMILY");
+  return family && std::string(family) == "win9x";
+}
+
 fs::path CreateImage() {
   const fs::path root = MakeTempRoot();
   for (const char* hive : {"system.reg", "user.reg"})
     std::ofstream(root / hive, std::ios::binary) << "WINE REGISTRY Version 2\n";
+  if (NineXImage())
+    std::ofstream(root / "system.reg", std::ios::binary | std::ios::app)
+        << "\n[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion] 0\n"
+           "\"VersionNumber\"=\"4.10.2222\"\n";
   fs::create_directories(root / "drive_c" / "scratch");
   fs::create_directories(root / "drive_c" / "windows");
   return root;

@@ -6,6 +6,12 @@ shots="$VLX_WIN_BUILD/gui-screenshots"
 app="$WINEPREFIX/drive_c/Volnerix"
 mkdir -p "$shots"
 fail=0
+source "$(dirname "${BASH_SOURCE[0]}")/wine-version-lib.sh"
+exit_commands=()
+on_exit() { exit_commands+=("$1"); }  # on_exit COMMAND: runs COMMAND when the script ends
+run_exit_commands() { local c; for c in "${exit_commands[@]}"; do eval "$c" || true; done; }
+trap run_exit_commands EXIT
+no_message_box() { [ -z "$(probe msgbox)" ]; }
 check() {  # check DESCRIPTION CONDITION...
   local what=$1; shift
   if "$@"; then echo "ok: $what"; else echo "FAIL: $what"; fail=1; fi
@@ -47,7 +53,7 @@ install_app() {
   autoexec="$WINEPREFIX/drive_c/autoexec.bat"
   if [ ! -e "$autoexec" ]; then
     : >"$autoexec"
-    trap 'rm -f "$autoexec"' EXIT
+    on_exit 'rm -f "$autoexec"'
   fi
   rm -rf "$app"; mkdir -p "$app"
   cp "$VLX_WIN_BUILD/volnrx.exe" "$VLX_WIN_BUILD/vlximg.dll" "$VLX_WIN_BUILD/vxeject.dll" "$app/"
