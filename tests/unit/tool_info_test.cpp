@@ -94,9 +94,9 @@ TEST(InfoPage, EveryLineFromTheSystem) {
 }
 
 void SetText(Registry& registry, const std::string& key, const std::string& name,
-             const std::string& value) {
+             const std::string& value, RegKey root = regroot::LocalMachine) {
   RegStore store(registry);
-  store.SetRoot(regroot::LocalMachine);
+  store.SetRoot(root);
   ASSERT_TRUE(store.OpenPath(key, true));
   store.WriteText(name, value);
 }
@@ -122,6 +122,20 @@ TEST(PrefixFacts, VersionFromTheImageAndFactsOfTheHost) {
   ASSERT_TRUE(facts.Version(v));
   EXPECT_EQ(info::VersionCode(true, v), 9) << "a Wine prefix reports its Windows NT version";
   EXPECT_EQ(facts.VersionWord(), (2600u << 16) | 0x0105u);
+
+  // A Wine prefix set to a 9x version shows that one, as Wine's GetVersionExA/GetVersion do.
+  struct WineCase {
+    const char* setting;
+    int code;
+    std::uint32_t word;
+  } wineCases[] = {{"win98", 5, 0xC0000A04u}, {"WinME", 6, 0xC0005A04u}, {"win95", 3, 0xC0000004u},
+                   {"winxp", 9, (2600u << 16) | 0x0105u}};
+  for (const auto& c : wineCases) {
+    SetText(registry, "Software\\Wine", "Version", c.setting, regroot::CurrentUser);
+    ASSERT_TRUE(facts.Version(v)) << c.setting;
+    EXPECT_EQ(info::VersionCode(true, v), c.code) << c.setting;
+    EXPECT_EQ(facts.VersionWord(), c.word) << c.setting;
+  }
 
   struct sysinfo host {};
   ASSERT_EQ(::sysinfo(&host), 0);

@@ -347,9 +347,10 @@ HWND CreateChangeWindow(HINSTANCE instance, Context& ctx, HWND owner) {
 }  // namespace
 
 int RunProgram(HINSTANCE instance, int show) {
+  // Only classes comctl32 4.72 (Windows 98) knows; the standard controls are user32's there.
   INITCOMMONCONTROLSEX icc{sizeof(INITCOMMONCONTROLSEX),
                            ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES |
-                               ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
+                               ICC_UPDOWN_CLASS};
   InitCommonControlsEx(&icc);
   CoInitialize(nullptr);
 
