@@ -26,4 +26,16 @@ lines=$(wc -l <"$readme"); crlf=$(grep -c $'\r$' "$readme" || true)
 for f in volnrx.exe vlximg.dll vxeject.dll glasslbl.exe bgfmt.exe; do
   i686-w64-mingw32-objdump -h "$work/$f" | grep -q '\.debug' && fail "$f carries debug sections"
 done
+# A second reader of the import tables: binutils' objdump names no DLL outside the set and no
+# function that Windows 98/ME lack.
+dlls='^(kernel32|user32|gdi32|advapi32|shell32|comctl32|comdlg32|ole32|winmm|msvcrt)\.dll$'
+missing='^(GetTickCount64|(Add|Remove)VectoredExceptionHandler|TryEnterCriticalSection|[GS]etHandleInformation|GetFileSizeEx|SetFilePointerEx|GetModuleHandleEx[AW]|GlobalMemoryStatusEx|.*SRWLock.*|.*ConditionVariable.*|InitOnce.*|Fls.*|_.*time64|_f?stat64.*|_aligned_.*)$'
+for f in volnrx.exe vlximg.dll vxeject.dll glasslbl.exe bgfmt.exe; do
+  dump=$(i686-w64-mingw32-objdump -p "$work/$f")
+  bad_dlls=$(awk '/DLL Name:/ { print tolower($3) }' <<<"$dump" | grep -vE "$dlls" || true)
+  [ -z "$bad_dlls" ] || fail "objdump: $f imports from $bad_dlls"
+  bad=$(awk '/DLL Name:/ { on = 1 } on && $1 ~ /^[0-9a-f]+$/ && NF >= 3 { print $3 }' <<<"$dump" |
+        grep -E "$missing" || true)
+  [ -z "$bad" ] || fail "objdump: $f imports $bad"
+done
 (cd "$work" && "$root/scripts/import-audit" volnrx.exe vlximg.dll vxeject.dll glasslbl.exe bgfmt.exe)
