@@ -56,6 +56,10 @@ class Context {
   }
   // Full path of one of the program's own files ("vlximg.dll").
   std::string ProgramFile(const std::string& name) const { return programDir + name; }
+  // The running program's own file, as the system reports it (renamed or not).
+  std::string ModuleFile() const {
+    return state.moduleFile.empty() ? ProgramFile("volnrx.exe") : state.moduleFile;
+  }
 };
 
 }  // namespace vlx

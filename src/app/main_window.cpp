@@ -58,9 +58,8 @@ void ShowMainWindow(Context& ctx) {
 
 void FormCreate(Context& ctx) {
   ctx.state.instanceMessage = ctx.platform.desktop->RegisterMessage(kInstanceName);
-  // The program's own cursor, from its executable.
-  ctx.state.cursorSlot10 =
-      ctx.platform.library->LoadCursorPicture(ctx.ProgramFile("volnrx.exe"), "PROPERTY");
+  // The program's own cursor, from the file it runs from.
+  ctx.state.cursorSlot10 = ctx.platform.library->LoadCursorPicture(ctx.ModuleFile(), "PROPERTY");
   for (const char* name : {"ImgSource", "ImgDestination"}) {
     if (auto* image = dynamic_cast<ui::Image*>(ctx.frmMain.Find(name))) {
       image->cursor = ctx.state.cursorSlot10;

@@ -127,8 +127,8 @@ DriverPaths Drivers(Context& context) {
           system + "\\VMM32\\Vfat.vxd"};
 }
 
-// A driver rule about to change the system's files asks this first: false when the image
-// library carries stand-ins instead of real drivers; the user is told once per apply.
+// A driver rule about to write a driver out of the image library asks this first: false when
+// the library carries stand-ins instead of real drivers; the user is told once per apply.
 class DriverGuard {
  public:
   explicit DriverGuard(Context& context) : context_(context) {}
@@ -178,7 +178,7 @@ void ApplyCdDriver(Context& context, DriverGuard& guard) {
     return;
   }
   if (exists && !replacement) return;
-  if (!guard.Real({"NORMALCDFS"})) return;
+  // Taking the replacement away and putting the backup back writes nothing out of the library.
   if (exists) {
     ops->Delete(paths.cdfs);
     if (files.Exists(paths.backup)) {
@@ -186,7 +186,8 @@ void ApplyCdDriver(Context& context, DriverGuard& guard) {
       return;
     }
   }
-  ExtractResourceToFile(context.platform, "VXD", "NORMALCDFS", paths.cdfs);
+  if (guard.Real({"NORMALCDFS"}))
+    ExtractResourceToFile(context.platform, "VXD", "NORMALCDFS", paths.cdfs);
 }
 
 void LoadFatDriver(Context& context) {
@@ -201,7 +202,7 @@ void ApplyFatDriver(Context& context, DriverGuard& guard) {
       ExtractResourceToFile(context.platform, "VXD", "VFAT", path);
     return;
   }
-  if (exists && guard.Real({"VFAT"})) context.platform.fileOps->Delete(path);
+  if (exists) context.platform.fileOps->Delete(path);
 }
 
 bool EjectRegistered(Context& context) {

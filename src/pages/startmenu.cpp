@@ -115,11 +115,6 @@ std::string LongDateMarker() {
   return "dddd, d MMMM yyyy " + quoted + "'";
 }
 
-std::string ProgramModuleFile(const Context& context) {
-  if (!context.state.moduleFile.empty()) return context.state.moduleFile;
-  return context.ProgramFile("volnrx.exe");
-}
-
 std::vector<TweakRule> StartMenuRules(const std::string& programFile) {
   return {
       StartMenuFolder("cbStartMenuItem1", "Принтеры.{2227A280-3AEA-1069-A2DE-08002B30309D}"),
@@ -168,11 +163,11 @@ void BindStartMenuPage(Context& context) {
 }
 
 void LoadStartMenuPage(Context& context) {
-  LoadFormRules(context.frmMain, context.platform, StartMenuRules(ProgramModuleFile(context)));
+  LoadFormRules(context.frmMain, context.platform, StartMenuRules(context.ModuleFile()));
 }
 
 void ApplyStartMenuPage(Context& context) {
-  ApplyFormRules(context.frmMain, context.platform, StartMenuRules(ProgramModuleFile(context)));
+  ApplyFormRules(context.frmMain, context.platform, StartMenuRules(context.ModuleFile()));
 }
 
 void spidbtnStartMenuClick(Context& context) {

@@ -32,8 +32,6 @@ const TweakRule& StartMenuScrollRule();
 
 // "dddd, d MMMM yyyy 'г.'": the long date format with its era text quoted.
 std::string LongDateMarker();
-// The full path of the running program's own file.
-std::string ProgramModuleFile(const Context& context);
 
 void spidbtnStartMenuClick(Context& context);
 void cbContexMenuOnOffClick(Context& context);

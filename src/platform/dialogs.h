@@ -63,8 +63,10 @@ class Dialogs {
   virtual bool PickFile(const OpenFileRequest& request, std::string& path) = 0;
   // ChooseColorA with the full custom-colour panel: `colour` in and out, 0x00BBGGRR.
   virtual bool PickColour(std::uint32_t& colour) = 0;
-  // SHBrowseForFolderA + SHGetPathFromIDListA: the folder's path, false when cancelled.
-  virtual bool BrowseFolder(const std::string& title, std::string& path) = 0;
+  // SHBrowseForFolderA + SHGetPathFromIDListA: the folder's path, false when cancelled. The
+  // browser opens with `start` selected (BFFM_SETSELECTIONA) unless it is empty.
+  virtual bool BrowseFolder(const std::string& title, const std::string& start,
+                            std::string& path) = 0;
   // The shell's icon picker (shell32 ordinal 62): file and icon index in and out.
   virtual bool PickIcon(std::string& file, int& index) = 0;
 };

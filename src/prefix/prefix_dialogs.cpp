@@ -102,7 +102,9 @@ bool PrefixDialogs::PickColour(std::uint32_t& colour) {
   return true;
 }
 
-bool PrefixDialogs::BrowseFolder(const std::string&, std::string& path) {
+bool PrefixDialogs::BrowseFolder(const std::string&, const std::string& start,
+                                 std::string& path) {
+  if (!start.empty()) journal_.Add("SHBrowseForFolder BFFM_SETSELECTION " + start);
   const DialogAnswer* answer = Take(DialogAnswer::Kind::Folder, "SHBrowseForFolder");
   if (!answer) return false;
   path = answer->path;

@@ -43,7 +43,8 @@ class PrefixDialogs : public Dialogs {
                   std::uint32_t flags) override;
   bool PickFile(const OpenFileRequest& request, std::string& path) override;
   bool PickColour(std::uint32_t& colour) override;
-  bool BrowseFolder(const std::string& title, std::string& path) override;
+  bool BrowseFolder(const std::string& title, const std::string& start,
+                    std::string& path) override;
   bool PickIcon(std::string& file, int& index) override;
 
  private:

@@ -1,6 +1,7 @@
-// File operations on a machine image. A file counts as opened without sharing by someone else
-// while a host process holds a lock on it (flock), so `flock FILE command` stands for a program
-// that keeps the file open: it cannot then be opened exclusively, deleted, or overwritten.
+// File operations on a machine image. A file counts as in use by a running program while a host
+// process holds a lock on it (flock), so `flock FILE command` stands for that program: as on
+// Windows, the file cannot then be opened exclusively, deleted, renamed or overwritten, while a
+// shared read (a copy from it) still succeeds.
 #pragma once
 #include "platform/file_ops.h"
 #include "prefix/path_mapper.h"

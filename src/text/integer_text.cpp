@@ -5,6 +5,8 @@
 
 namespace vlx {
 
+// Accepts a sign and "$" hexadecimal as the original framework's StrToInt does, so values that
+// program stored (or a user typed) in those forms read back the same.
 std::optional<std::int32_t> TryParseInteger(const std::string& text) {
   if (text.empty()) return std::nullopt;
   std::size_t i = 0;

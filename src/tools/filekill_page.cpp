@@ -107,7 +107,8 @@ void ScheduleAtRestart(Context& ctx, const std::string& question, const std::str
   if (answer != idanswer::Yes) return;
   ctx.frmMain.SetVisible(false);
   if (filekill::RestartComputer(*ctx.platform.processes, ewx::Reboot)) return;
-  // The request was refused: the window comes back and says so; the command stays registered.
+  // The request was refused: the window comes back and says so (a hidden window with no restart
+  // would leave the user with nothing on screen); the command stays registered.
   ctx.frmMain.SetVisible(true);
   Notify(ctx, "Не удалось перезагрузить компьютер !\r"
               "Действие будет произведено при следующей загрузке Windows.");

@@ -24,7 +24,7 @@ const ui::ControlSpec kIconFolderPage[] = {
      .caption = "Каталог:"},
     {.kind = Kind::Edit, .name = "edtFolder", .parent = "gbIconsFolder", .bounds = {8, 32, 273, 21}},
     {.kind = Kind::SpeedButton, .name = "sbtnOpenFolder", .parent = "gbIconsFolder",
-     .bounds = {283, 32, 23, 22}},
+     .bounds = {280, 32, 25, 25}},
     {.kind = Kind::Label, .name = "Label4", .parent = "gbIconsFolder", .bounds = {8, 64, 55, 13},
      .caption = "Описание:"},
     {.kind = Kind::Memo, .name = "memInfoTipFolder", .parent = "gbIconsFolder",
@@ -34,9 +34,9 @@ const ui::ControlSpec kIconFolderPage[] = {
     {.kind = Kind::Edit, .name = "edtIconFile", .parent = "gbIconsFolder",
      .bounds = {8, 168, 273, 21}, .enabled = false, .color = ui::colour::BtnFace},
     {.kind = Kind::SpeedButton, .name = "sbtnSelectIcon", .parent = "gbIconsFolder",
-     .bounds = {283, 168, 23, 22}, .enabled = false},
+     .bounds = {280, 168, 25, 25}, .enabled = false},
     {.kind = Kind::Image, .name = "imgIconsView", .parent = "gbIconsFolder",
-     .bounds = {24, 208, 32, 32}, .transparent = true},
+     .bounds = {24, 208, 32, 32}, .transparent = true, .autoSize = true},
     {.kind = Kind::Button, .name = "btnSetIcon", .parent = "gbIconsFolder",
      .bounds = {232, 208, 75, 22}, .caption = "Назначить", .enabled = false},
     {.kind = Kind::Button, .name = "btnDelIcon", .parent = "gbIconsFolder",
@@ -112,8 +112,8 @@ void IconFolderPage::edtIconFileChange() {
 
 void IconFolderPage::sbtnOpenFolderClick() {
   ui::Control& folder = ctx_.Get("edtFolder");
-  std::string path = folder.Text();
-  if (ctx_.platform.dialogs->BrowseFolder("Выберите каталог...", path)) {
+  std::string path;
+  if (ctx_.platform.dialogs->BrowseFolder("Выберите каталог...", folder.Text(), path)) {
     folder.SetText(path.substr(0, MaxPath - 1));
     ctx_.Get("memInfoTipFolder").SetText("");
   }

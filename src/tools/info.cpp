@@ -47,6 +47,12 @@ int NtCode(const VersionFacts& v) {
   }
 }
 
+// Windows 95 OSR2 (4.00.1111, 4.03.1212 and later) names itself " B" or " C".
+bool Windows95Osr2(const VersionFacts& v) {
+  const char letter = v.servicePack.size() > 1 ? v.servicePack[1] : ' ';
+  return letter == 'B' || letter == 'C' || (v.build & 0xFFFF) >= 1111;
+}
+
 }  // namespace
 
 int VersionCode(bool known, const VersionFacts& version) {
@@ -69,10 +75,24 @@ std::string PlatformText(int code, const VersionFacts& version) {
   return "Платформа: \t" + name + " and ";
 }
 
-std::string DosText(std::uint32_t versionWord) {
+// The high word of GetVersion holds no MS-DOS version: on the 9x family it is flag bits (with a
+// build number on some versions), on the NT family the build number. The version record says
+// which system runs, and each system carries one MS-DOS version.
+std::string DosText(int code, const VersionFacts& version) {
+  unsigned major = 0, minor = 0;
+  if (code == 0) {
+    // Unknown system: nothing to tell.
+  } else if (version.platformId == platformid::Nt) {
+    major = 5;  // what the NT family's MS-DOS subsystem reports
+  } else if (version.major > 4 || version.minor >= 90) {
+    major = 8;  // ME
+  } else if (version.minor >= 10 || Windows95Osr2(version)) {
+    major = 7, minor = 10;  // 98, 98 SE, 95 OSR2
+  } else {
+    major = 7;  // 95
+  }
   char text[32];
-  std::snprintf(text, sizeof text, "%u.%.2u", static_cast<unsigned>(versionWord >> 24),
-                static_cast<unsigned>((versionWord >> 16) & 0xFF));
+  std::snprintf(text, sizeof text, "%u.%.2u", major, minor);
   return std::string("DOS ") + text;
 }
 
@@ -109,7 +129,7 @@ const ui::ControlSpec kInfoPage[] = {
     {.kind = Kind::Label, .name = "lbPF", .parent = "gbPFInfo", .bounds = {8, 16, 273, 13}},
     {.kind = Kind::Label, .name = "lbPFFree", .parent = "gbPFInfo", .bounds = {8, 32, 273, 13}},
     {.kind = Kind::GroupBox, .name = "gbHDDInfo", .parent = "TabSheet16",
-     .bounds = {8, 230, 289, 95}, .caption = "Жесткий диск:"},
+     .bounds = {8, 230, 289, 105}, .caption = "Жесткий диск:"},
     {.kind = Kind::Label, .name = "lbVolume", .parent = "gbHDDInfo", .bounds = {8, 16, 273, 13}},
     {.kind = Kind::Label, .name = "lbSerialHdd", .parent = "gbHDDInfo", .bounds = {8, 32, 273, 13}},
     {.kind = Kind::Label, .name = "lbFSN", .parent = "gbHDDInfo", .bounds = {8, 48, 273, 13}},
@@ -138,7 +158,7 @@ void ShowPlatform(Context& ctx, SystemFacts& facts) {
   const bool known = facts.Version(version);
   const int code = info::VersionCode(known, version);
   ctx.Get("WinVerLabel").SetText(info::PlatformText(code, version) +
-                                 info::DosText(facts.VersionWord()));
+                                 info::DosText(code, version));
 }
 
 void ShowMemory(Context& ctx, SystemFacts& facts) {

@@ -24,8 +24,9 @@ namespace info {
 int VersionCode(bool known, const VersionFacts& version);
 // "Платформа: \t<system> and "; codes 1 and 2 name the family and the version numbers.
 std::string PlatformText(int code, const VersionFacts& version);
-// "DOS " + the two high bytes of the GetVersion word as "%u.%.2u".
-std::string DosText(std::uint32_t versionWord);
+// "DOS " + the MS-DOS version the system of `code` carries, as "%u.%.2u": 7.00 for Windows 95,
+// 7.10 for 95 OSR2 and 98, 8.00 for ME, 5.00 on the NT family, 0.00 for an unknown system.
+std::string DosText(int code, const VersionFacts& version);
 // Bytes in the page's megabytes (1024417 bytes each), counted in 64 bits.
 std::uint64_t Megabytes(std::uint64_t bytes);
 // "1A2B-3C4D".

@@ -347,6 +347,7 @@ void RepairRecycleBin(Context& context) {
 void RepairFontsFolder(Context& context) {
   std::string fonts;
   if (!GetSpecialFolderPath(*context.platform.shell, csidl::Fonts, fonts) || fonts.empty()) {
+    // Said, not skipped silently: with no path the file would go to the current drive's root.
     context.platform.dialogs->ShowMessage(
         "Volnerix", "Не удалось найти папку шрифтов: папка шрифтов не восстановлена.",
         mb::Ok | mb::IconWarning | mb::TaskModal);

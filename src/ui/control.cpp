@@ -409,6 +409,9 @@ void RangeControl::SetText(const std::string& text) {
 void Image::SetPicture(Picture picture) {
   picture_ = std::move(picture);
   canvas_.clear();
+  // An empty picture keeps the size the last one gave.
+  if (autoSize && picture_.width > 0 && picture_.height > 0)
+    SetBounds({Bounds().left, Bounds().top, picture_.width, picture_.height});
   Notify(Prop::Picture);
 }
 

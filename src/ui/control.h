@@ -370,6 +370,7 @@ class Image : public Control {
   void SetPicture(Picture picture);
   bool stretch = false;
   bool transparent = false;
+  bool autoSize = false;  // a picture with a size gives the image that size
   Picture cursor;  // the mouse pointer over the image
   // The mouse moved over the image, or anywhere while a button pressed on it is held (the image
   // holds the capture); `shift` is the buttons and keys held. A button released after a press.

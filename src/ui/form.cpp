@@ -108,6 +108,7 @@ Control& Form::Add(const ControlSpec& spec) {
   if (auto* edit = dynamic_cast<Edit*>(&c)) edit->SetReadOnly(spec.readOnly);
   if (auto* image = dynamic_cast<Image*>(&c)) {
     image->stretch = spec.stretch;
+    image->autoSize = spec.autoSize;
     image->transparent = spec.transparent;
   }
   if (auto* plain = dynamic_cast<Plain*>(&c)) plain->transparent = spec.transparent;

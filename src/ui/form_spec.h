@@ -35,6 +35,7 @@ struct ControlSpec {
   bool allowAllUp = false;                // speed buttons
   bool transparent = false;               // labels, images
   bool stretch = false;                   // images
+  bool autoSize = false;                  // images: sized by their picture
   std::optional<std::uint32_t> color{};
   std::optional<Font> font{};
   std::string_view hint{};

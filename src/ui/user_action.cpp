@@ -1,5 +1,7 @@
 #include "ui/user_action.h"
 
+#include <algorithm>
+
 #include "ui/form.h"
 
 namespace vlx::ui {
@@ -103,6 +105,14 @@ void UserSelect(Control& control, int index) {
       Fire(control.onClick);
       return;
   }
+}
+
+void UserStepTab(Control& control, bool forward) {
+  auto& tabs = As<TabControl>(control, "step through");
+  const int count = tabs.TabCount();
+  if (count == 0) Refuse(control, "has no tabs");
+  const int from = std::max(tabs.ItemIndex(), 0);
+  UserSelect(control, (from + (forward ? 1 : count - 1)) % count);
 }
 
 void UserType(Control& control, const std::string& text) {

@@ -17,6 +17,9 @@ void UserCheckItem(Control& control, int index, bool on);
 // List box, combo box, tab set or page control, list view row; -1 clears. Runs onChange for
 // combo boxes and tab controls, onClick for list boxes and list views.
 void UserSelect(Control& control, int index);
+// Ctrl+Tab (forward) or Ctrl+Shift+Tab on a tab control: the next or previous tab, wrapping
+// round at either end, selected as a click on it would.
+void UserStepTab(Control& control, bool forward);
 // Replaces the text of an edit, memo, spin edit or editable combo box as typing would.
 void UserType(Control& control, const std::string& text);
 // Enter (13) or Escape (27) pressed on the control: onKeyPress.

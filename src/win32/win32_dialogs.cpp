@@ -27,6 +27,12 @@ struct PidlDeleter {
   void operator()(ITEMIDLIST* pidl) const { CoTaskMemFree(pidl); }
 };
 
+// Once the folder browser exists it selects the folder passed as `data` (a path).
+int CALLBACK SelectStartFolder(HWND dialog, UINT message, LPARAM, LPARAM data) {
+  if (message == BFFM_INITIALIZED && data) SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, data);
+  return 0;
+}
+
 }  // namespace
 
 int Win32Dialogs::ShowMessage(const std::string& title, const std::string& text,
@@ -64,13 +70,16 @@ bool Win32Dialogs::PickColour(std::uint32_t& colour) {
   return true;
 }
 
-bool Win32Dialogs::BrowseFolder(const std::string& title, std::string& path) {
+bool Win32Dialogs::BrowseFolder(const std::string& title, const std::string& start,
+                                std::string& path) {
   std::vector<char> display(MAX_PATH + 1, '\0');
   BROWSEINFOA info{};
   info.hwndOwner = owner_;
   info.pszDisplayName = display.data();
   info.lpszTitle = title.c_str();
   info.ulFlags = BIF_RETURNONLYFSDIRS;
+  info.lpfn = SelectStartFolder;
+  info.lParam = start.empty() ? 0 : reinterpret_cast<LPARAM>(start.c_str());
   std::unique_ptr<ITEMIDLIST, PidlDeleter> pidl(SHBrowseForFolderA(&info));
   if (!pidl) return false;
   std::vector<char> buffer(MAX_PATH + 1, '\0');

@@ -14,7 +14,8 @@ class Win32Dialogs : public Dialogs {
   int ShowMessage(const std::string& title, const std::string& text, std::uint32_t flags) override;
   bool PickFile(const OpenFileRequest& request, std::string& path) override;
   bool PickColour(std::uint32_t& colour) override;
-  bool BrowseFolder(const std::string& title, std::string& path) override;
+  bool BrowseFolder(const std::string& title, const std::string& start,
+                    std::string& path) override;
   bool PickIcon(std::string& file, int& index) override;
 
  private:

@@ -39,6 +39,12 @@ IconIndex=3
 InfoTip=Мои документы" "$(ini_text "$folder/Desktop.ini" | iconv -f CP1251 -t UTF-8)"
 expect_eq "set: folder only system" "--S" "$(attributes "$folder")"
 
+# The folder browser opens on the folder the edit names (none the first time).
+out=$(run page 17 pick-folder 'C:\Data' click sbtnOpenFolder cancel-dialog click sbtnOpenFolder 2>&1)
+expect_eq "browse: opens on the named folder" 'journal: SHBrowseForFolder C:\Data
+journal: SHBrowseForFolder BFFM_SETSELECTION C:\Data
+journal: SHBrowseForFolder cancelled' "$(grep '^journal: SHBrowseForFolder' <<<"$out")"
+
 # The next start reads it back when the folder is chosen, and "Убрать" removes the keys; without
 # an ExtShellFolderViews section the folder becomes normal again.
 cat > "$work/remove.txt" <<'SCRIPT'

@@ -55,7 +55,9 @@ struct FakeDialogs : Dialogs {
   }
   bool PickFile(const OpenFileRequest&, std::string&) override { return false; }
   bool PickColour(std::uint32_t&) override { return false; }
-  bool BrowseFolder(const std::string&, std::string&) override { return false; }
+  bool BrowseFolder(const std::string&, const std::string&, std::string&) override {
+    return false;
+  }
   bool PickIcon(std::string&, int&) override { return false; }
   Log& log;
   std::deque<int> answers;

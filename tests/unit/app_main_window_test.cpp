@@ -130,6 +130,15 @@ TEST_F(MainWindowTest, SequencesRunInTheirFixedOrders) {
   EXPECT_EQ(std::count(machine.log.begin(), machine.log.end(), kBroadcast), 1);
 }
 
+TEST_F(MainWindowTest, TheFileKillerCursorComesFromTheRunningFileEvenRenamed) {
+  ctx.state.moduleFile = std::string(apptest::kProgramDir) + "tuner.exe";
+  ASSERT_TRUE(StartProgram(ctx));
+  const std::string origin = ctx.state.moduleFile + ",PROPERTY";
+  EXPECT_EQ(ctx.state.cursorSlot10.origin, origin);
+  EXPECT_EQ(ctx.Get<ui::Image>("ImgSource").cursor.origin, origin);
+  EXPECT_EQ(ctx.Get<ui::Image>("ImgDestination").cursor.origin, origin);
+}
+
 TEST_F(MainWindowTest, LoadAllClearsTheIconFlagItsRadioButtonsSet) {
   ASSERT_TRUE(StartProgram(ctx));
   ctx.loadAll.insert(ctx.loadAll.begin() + 10,

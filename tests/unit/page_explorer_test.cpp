@@ -172,6 +172,26 @@ TEST_F(ExplorerPage, StandInDriversLeaveTheSystemFolderAsItWas) {
   EXPECT_EQ(Snapshot(SystemFolder()), without);
 }
 
+// Undoing the two items writes nothing out of the library, so stand-ins do not stop it.
+TEST_F(ExplorerPage, StandInDriversStillUndoAReplacementAndAnOverride) {
+  const fs::path cdfs = Found({"windows", "system", "iosubsys", "cdfs.vxd"});
+  const fs::path vfat = Found({"windows", "system", "vmm32"}) / "Vfat.vxd";
+  const std::string standard = testing::ReadHostFile(cdfs);
+  testing::WriteHostFile(cdfs.string() + ".bak", standard);
+  testing::WriteHostFile(cdfs, std::string(kReplacementCdDriverSize, 'R'));
+  testing::WriteHostFile(vfat, "corrected");
+  LoadExplorerPage(context);
+  ASSERT_TRUE(List().ItemChecked(10));
+  ASSERT_TRUE(List().ItemChecked(11));
+  ui::UserCheckItem(List(), 10, false);
+  ui::UserCheckItem(List(), 11, false);
+  ApplyExplorerPage(context);
+  EXPECT_TRUE(messages.empty());
+  EXPECT_EQ(testing::ReadHostFile(cdfs), standard);
+  EXPECT_FALSE(fs::exists(cdfs.string() + ".bak"));
+  EXPECT_FALSE(fs::exists(vfat));
+}
+
 TEST_F(ExplorerPage, RealDriversAreReplacedBackedUpAndRestored) {
   RealDrivers real(*machine.platform().library);
   machine.platform().library = &real;

@@ -32,7 +32,7 @@ TEST_F(StartMenuPage, NoRunLoadsFromItsBinaryFlagOnlyAndApplyRemovesOtherForms) 
 }
 
 TEST_F(StartMenuPage, ProgramVerbFollowsTheRunningProgramsPath) {
-  const std::string self = ProgramModuleFile(context);
+  const std::string self = context.ModuleFile();
   EXPECT_EQ(self, "C:\\Program Files\\Volnerix\\volnrx.exe");
   PutText(HKLM, kVolnrxVerb + "\\command", "", "C:\\Old\\volnrx.exe");
   LoadStartMenuPage(context);

@@ -323,7 +323,9 @@ class FakeDialogs : public Dialogs {
     c = colour;
     return true;
   }
-  bool BrowseFolder(const std::string&, std::string&) override { return false; }
+  bool BrowseFolder(const std::string&, const std::string&, std::string&) override {
+    return false;
+  }
   bool PickIcon(std::string&, int&) override { return false; }
 };
 

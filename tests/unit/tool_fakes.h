@@ -34,7 +34,9 @@ struct QueuedDialogs : Dialogs {
     return true;
   }
   bool PickColour(std::uint32_t&) override { return false; }
-  bool BrowseFolder(const std::string&, std::string&) override { return false; }
+  bool BrowseFolder(const std::string&, const std::string&, std::string&) override {
+    return false;
+  }
   bool PickIcon(std::string&, int&) override { return false; }
 
   std::vector<std::string> Texts() const {

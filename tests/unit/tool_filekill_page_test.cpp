@@ -203,14 +203,16 @@ TEST_F(FileKillerPage, AFileInUseIsRegisteredForTheNextStartOnYesOrNo) {
   EXPECT_TRUE(processes.log.empty());  // no restart
   EXPECT_TRUE(fs::exists(Host("Held.dll")));
 
-  // A file held without sharing cannot be copied either: with the backup asked for, nothing
-  // is registered.
+  // With the backup asked for, No also copies the file in use (a running program's file reads)
+  // before registering the command.
   ui::UserCheck(Main("cbBackUpFile"), true);
   registry.Put(regroot::LocalMachine, kRunOnce, "(Delete: Held.dll)", regtype::Sz, "x");
   dialogs.answers = {idanswer::No};
   Click("btnKillFile");
-  EXPECT_EQ(RunOnce("(Delete: Held.dll)")->data, "x");
-  EXPECT_FALSE(fs::exists(Host("Held.dll.bak")));
+  EXPECT_EQ(RunOnce("(Delete: Held.dll)")->data,
+            std::string("command.com /c del \"C:\\WINDOWS\\HELD.DLL\"") + '\0');
+  EXPECT_EQ(testing::ReadHostFile(Host("HELD.DLL.bak")), testing::ReadHostFile(Host("Held.dll")));
+  EXPECT_TRUE(processes.log.empty());
 }
 
 TEST_F(FileKillerPage, YesRestartsAndAFailedRestartBringsTheWindowBack) {

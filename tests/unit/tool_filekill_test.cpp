@@ -64,7 +64,11 @@ TEST_F(FileKillRoutines, FileInUseClearsAttributesAndTestsExclusiveOpen) {
   HeldOpen held(Host("WINDOWS/HELD.DLL"));
   EXPECT_TRUE(filekill::FileInUse(platform_, "C:\\WINDOWS\\HELD.DLL"));
   EXPECT_FALSE(fileOps_.Delete("C:\\WINDOWS\\HELD.DLL"));
-  EXPECT_FALSE(fileOps_.Copy("C:\\WINDOWS\\HELD.DLL", "C:\\WINDOWS\\B.DLL", false));
+  EXPECT_FALSE(fileOps_.Rename("C:\\WINDOWS\\HELD.DLL", "C:\\WINDOWS\\C.DLL"));
+  // A running program's file still reads: it can be copied, but not overwritten.
+  EXPECT_TRUE(fileOps_.Copy("C:\\WINDOWS\\HELD.DLL", "C:\\WINDOWS\\B.DLL", false));
+  EXPECT_EQ(testing::ReadHostFile(Host("WINDOWS/B.DLL")), "h");
+  EXPECT_FALSE(fileOps_.Copy("C:\\WINDOWS\\B.DLL", "C:\\WINDOWS\\HELD.DLL", false));
   EXPECT_TRUE(fs::exists(Host("WINDOWS/HELD.DLL")));
 }
 

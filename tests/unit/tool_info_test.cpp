@@ -39,8 +39,34 @@ TEST(InfoVersion, CodesAndTheirTexts) {
     EXPECT_EQ(info::PlatformText(c.code, v), std::string("Платформа: \t") + c.name + " and ");
   }
   EXPECT_EQ(info::VersionCode(false, VersionFacts{.major = 4, .minor = 10, .platformId = 1, .servicePack = ""}), 0);
-  EXPECT_EQ(info::DosText(0x070A0000), "DOS 7.10");
-  EXPECT_EQ(info::DosText(0x07000A04), "DOS 7.00");
+}
+
+// The MS-DOS version each system carries, from its version record (GetVersion's high word holds
+// flags and build numbers instead).
+TEST(InfoVersion, DosVersionOfEachSystem) {
+  struct Case {
+    std::uint32_t platform, major, minor, build;
+    const char* servicePack;
+    const char* dos;
+  } cases[] = {
+      {1, 4, 0, 950, "", "DOS 7.00"},
+      {1, 4, 0, 1111, " B", "DOS 7.10"},  // 95 OSR2
+      {1, 4, 3, 1214, " C", "DOS 7.10"},  // 95 OSR2.5
+      {1, 4, 10, 1998, "", "DOS 7.10"},
+      {1, 4, 10, 2222, " A ", "DOS 7.10"},
+      {1, 4, 90, 3000, " ", "DOS 8.00"},
+      {2, 4, 0, 1381, "Service Pack 6", "DOS 5.00"},
+      {2, 5, 1, 2600, "", "DOS 5.00"},
+      {2, 10, 0, 19045, "", "DOS 5.00"},
+      {0, 3, 10, 0, "", "DOS 0.00"},
+  };
+  for (const auto& c : cases) {
+    VersionFacts v{.major = c.major, .minor = c.minor, .build = c.build, .platformId = c.platform,
+                   .servicePack = c.servicePack};
+    EXPECT_EQ(info::DosText(info::VersionCode(true, v), v), c.dos)
+        << c.platform << " " << c.major << "." << c.minor << "." << c.build;
+  }
+  EXPECT_EQ(info::DosText(0, VersionFacts{}), "DOS 0.00") << "a failed version query";
 }
 
 TEST(InfoMemory, MegabytesOfTheDivisorNeverNegative) {
@@ -56,7 +82,7 @@ TEST(InfoPage, EveryLineFromTheSystem) {
   pagetest::PageMachine m;
   m.facts.version = VersionFacts{.major = 4, .minor = 10, .build = 0x040A08AE, .platformId = 1,
                                  .servicePack = " A "};
-  m.facts.versionWord = 0x070A0A04;
+  m.facts.versionWord = 0xC0000A04;  // what Windows 98 SE's GetVersion returns
   m.facts.memory = {.load = 42, .totalPhys = 67108864, .availPhys = 3ull << 30,
                     .totalPageFile = 5ull << 30, .availPageFile = 1024417,
                     .totalVirtual = 0x7FFE0000, .availVirtual = 1024416};

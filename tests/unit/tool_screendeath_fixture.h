@@ -35,8 +35,9 @@ struct AnsweringDialogs : Dialogs {
     colourStarts.push_back(colour);
     return Answer(colours, colour);
   }
-  bool BrowseFolder(const std::string& title, std::string& path) override {
-    folderRequests.push_back(title + "|" + path);
+  bool BrowseFolder(const std::string& title, const std::string& start,
+                    std::string& path) override {
+    folderRequests.push_back(title + "|" + start);
     return Answer(folders, path);
   }
   bool PickIcon(std::string& file, int& index) override {

@@ -17,8 +17,8 @@ sleep 0.3
 import -window root "$shots/me-information.png" 2>/dev/null
 platform=$(probe children Информация | head -n1)
 printf 'platform: %s\n' "$platform"
-check "the platform line names Windows ME" \
-  test "${platform%%DOS*}" = $'Платформа: \tMicrosoft Windows ME and '
+check "the platform line names Windows ME and DOS 8.00" \
+  test "$platform" = $'Платформа: \tMicrosoft Windows ME and DOS 8.00'
 click_probe button "Отмена"
 check "Отмена ends the program" stop_app "$app_pid"
 exit $fail

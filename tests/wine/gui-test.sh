@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # volnrx.exe in a real window under Wine and Xvfb, as on Windows 98: it shows its window with no
-# message box, every page is reached by real clicks on its tab and loads with none (a screenshot of each lands in the build tree; no control overlaps
-# another or reaches out of its page or group), a second copy brings the
-# first to the front and ends with 0, "Отмена" ends the process, and without vlximg.dll the
+# message box, every page is reached by real clicks on its tab and loads with none (a screenshot
+# of each lands in the build tree; no control overlaps another or reaches out of its page or
+# group), Ctrl+Tab, Ctrl+Shift+Tab and Ctrl+PgDn/PgUp step through the pages, a second copy
+# brings the first to the front and ends with 0, "Отмена" ends the process, and without vlximg.dll the
 # message box appears and OK ends the program.
 set -uo pipefail
 source "$(dirname "$0")/gui-lib.sh"
@@ -26,6 +27,13 @@ for i in $(seq 0 16); do
   cut=$(probe cut)
   check "page $((i + 1)): no control is cut off by its page or group" test "$(tail -n 1 <<<"$cut")" = 0
   grep '^cut:' <<<"$cut"
+done
+
+# The keyboard steps through the pages from the last one shown (tab 17), wrapping round.
+for step in "ctrl+Tab 0" "ctrl+shift+Tab 16" "ctrl+Prior 15" "ctrl+Next 16" "ctrl+Next 0"; do
+  read -r keys page <<<"$step"
+  xdotool key "$keys"
+  check "$keys shows tab $((page + 1))" wait_for 10 probe_says "$page" cursel
 done
 
 probe minimize

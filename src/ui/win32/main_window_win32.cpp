@@ -11,6 +11,7 @@
 #include "app/error_box.h"
 #include "app/help_button.h"
 #include "app/main_window.h"
+#include "tools/changeform.h"
 #include "tools/screendeath.h"
 #include "ui/user_action.h"
 #include "ui/win32/native_form.h"
@@ -100,14 +101,10 @@ void PaintDeathScreenColour(HDC dc, int index, const std::string& text, const RE
   DeleteObject(pen);
 }
 
-// After every event: the native windows follow the forms' shown state.
+// After every event: a closed main window model closes the native window. (Each form's
+// visibility reaches its window through its NativeForm.)
 void CloseIfModelClosed() {
   if (!g_main.ctx || !g_main.shown) return;
-  if (g_main.changeWindow) {
-    const bool shown = g_main.ctx->frmChange.Showing();
-    if (shown != (IsWindowVisible(g_main.changeWindow) != FALSE))
-      ShowWindow(g_main.changeWindow, shown ? SW_SHOW : SW_HIDE);
-  }
   if (g_main.window && MainWindowClosed(*g_main.ctx)) {
     HWND window = g_main.window;
     g_main.window = nullptr;
@@ -296,8 +293,8 @@ LRESULT CALLBACK ChangeWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     }
   }
   if (message == WM_CLOSE && g_main.ctx) {
-    g_main.ctx->frmChange.SetShowing(false);
-    CloseIfModelClosed();
+    Context* ctx = g_main.ctx;
+    RunUserAction([ctx] { HideChangeForm(*ctx); });
     return 0;
   }
   return DefWindowProcA(window, message, wParam, lParam);
@@ -408,6 +405,7 @@ int RunProgram(HINSTANCE instance, int show) {
         continue;
       }
     }
+    if (native.StepPagesByKey(msg)) continue;
     if (IsWindow(window) && IsDialogMessageA(window, &msg)) continue;
     if (IsWindow(change) && IsDialogMessageA(change, &msg)) continue;
     TranslateMessage(&msg);

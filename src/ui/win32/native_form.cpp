@@ -633,8 +633,8 @@ void NativeForm::Create(Control& control) {
       [[fallthrough]];
     case Kind::ComboBox:
     case Kind::TabControl:
-      // Lower rows of tabs leave the pages more room.
-      if (IsPageControl(control)) SendMessageA(window, TCM_SETPADDING, 0, MAKELPARAM(6, 2));
+      // Low rows of tabs leave the pages the room their tables give them.
+      if (IsPageControl(control)) SendMessageA(window, TCM_SETPADDING, 0, MAKELPARAM(6, 1));
       FillItems(control);
       break;
     case Kind::ListView:
@@ -820,7 +820,18 @@ void NativeForm::SelectIndex(Control& control) {
   --syncing_;
 }
 
-void NativeForm::Changed(Control& control, Prop prop) { Sync(control, prop); }
+void NativeForm::Changed(Control& control, Prop prop) {
+  if (&control == &form_) {
+    SyncForm(prop);
+    return;
+  }
+  Sync(control, prop);
+}
+
+// The form itself is the host window.
+void NativeForm::SyncForm(Prop prop) {
+  if (prop == Prop::Visible) ShowWindow(host_, form_.Visible() ? SW_SHOW : SW_HIDE);
+}
 
 void NativeForm::Sync(Control& control, Prop prop) {
   HWND window = WindowOf(control);
@@ -910,6 +921,34 @@ void NativeForm::Sync(Control& control, Prop prop) {
       break;
   }
   --syncing_;
+}
+
+Control* NativeForm::PageControlFor(HWND window) const {
+  for (HWND at = window; at && at != host_; at = GetParent(at))
+    for (Control* control = ControlOf(at); control; control = control->Parent())
+      if (IsPageControl(*control)) return control;
+  for (Control* control : form_.Controls())
+    if (IsPageControl(*control)) return control;
+  return nullptr;
+}
+
+bool NativeForm::StepPagesByKey(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN || GetKeyState(VK_CONTROL) >= 0) return false;
+  bool forward = true;
+  switch (msg.wParam) {
+    case VK_TAB: forward = GetKeyState(VK_SHIFT) >= 0; break;
+    case VK_NEXT: forward = true; break;
+    case VK_PRIOR: forward = false; break;
+    default: return false;
+  }
+  if (msg.hwnd != host_ && !IsChild(host_, msg.hwnd)) return false;
+  Control* pages = PageControlFor(msg.hwnd);
+  if (!pages) return false;
+  Act([pages, forward] { UserStepTab(*pages, forward); });
+  // The focus does not stay on a control of the page just hidden.
+  HWND focus = GetFocus();
+  if (focus && !IsWindowVisible(focus)) ::SetFocus(WindowOf(*pages));
+  return true;
 }
 
 void NativeForm::Act(const std::function<void()>& action) {

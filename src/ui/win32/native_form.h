@@ -33,6 +33,10 @@ class NativeForm : public FormObserver {
   // Messages from native children (containers forward theirs to the host); true when handled.
   bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
+  // Ctrl+Tab, Ctrl+PgDn (next page) and Ctrl+Shift+Tab, Ctrl+PgUp (previous page) on the
+  // page control around the focused window, as a click on that tab; true when handled.
+  bool StepPagesByKey(const MSG& msg);
+
   HWND WindowOf(const Control& control) const;
   Control* ControlOf(HWND window) const;
 
@@ -48,6 +52,8 @@ class NativeForm : public FormObserver {
   void Create(Control& control);
   HWND ParentWindowOf(const Control& control) const;
   void Sync(Control& control, Prop prop);
+  void SyncForm(Prop prop);
+  Control* PageControlFor(HWND window) const;
   void FillItems(Control& control);
   void SelectIndex(Control& control);
   void ShowActivePage(Control& pages);

@@ -119,7 +119,9 @@ BOOL CALLBACK CountOverlaps(HWND a, LPARAM p) {
           continue;
         RECT rb, both;
         GetWindowRect(b, &rb);
-        if (IntersectRect(&both, &ra, &rb)) {
+        // Controls placed side by side may share their edge line (an edit and its button).
+        if (IntersectRect(&both, &ra, &rb) && both.right - both.left > 1 &&
+            both.bottom - both.top > 1) {
           wchar_t ta[256] = {}, tb[256] = {};
           GetWindowTextW(a, ta, 256);
           GetWindowTextW(b, tb, 256);
