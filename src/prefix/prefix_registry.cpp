@@ -18,11 +18,13 @@ struct Hive {
   std::filesystem::path path;
   std::string_view relativeTo;
   std::unique_ptr<RegFile> file;
+  FileIdentity loaded;  // the file as read (or its absence), so a save never replaces another's
 
   RegFile& Get() {
     if (!file) {
       std::error_code ec;
-      file = std::filesystem::exists(path, ec) ? RegFile::Load(path)
+      loaded = FileIdentity{};
+      file = std::filesystem::exists(path, ec) ? RegFile::Load(path, &loaded)
                                                : std::make_unique<RegFile>(relativeTo);
     }
     return *file;
@@ -121,8 +123,8 @@ struct PrefixRegistry::Impl {
 
 PrefixRegistry::PrefixRegistry(std::filesystem::path systemReg, std::filesystem::path userReg)
     : impl_(std::make_unique<Impl>()) {
-  impl_->system = {std::move(systemReg), "REGISTRY\\\\Machine", nullptr};
-  impl_->user = {std::move(userReg), "REGISTRY\\\\User\\\\S-1-5-21-0-0-0-1000", nullptr};
+  impl_->system = {std::move(systemReg), "REGISTRY\\\\Machine", nullptr, {}};
+  impl_->user = {std::move(userReg), "REGISTRY\\\\User\\\\S-1-5-21-0-0-0-1000", nullptr, {}};
 }
 
 PrefixRegistry::~PrefixRegistry() = default;
@@ -243,8 +245,9 @@ long PrefixRegistry::QueryInfoKey(RegKey key, RegKeyInfo& info) {
 void PrefixRegistry::Save() {
   for (Hive* hive : {&impl_->system, &impl_->user}) {
     if (!hive->file || !hive->file->Modified()) continue;
-    WriteFileAtomically(hive->path,
-                        [&](const PieceWriter& write) { hive->file->Write(write); });
+    WriteFileAtomically(
+        hive->path, [&](const PieceWriter& write) { hive->file->Write(write); }, &hive->loaded);
+    hive->loaded = IdentityOf(hive->path);
     hive->file->ClearModified();
   }
 }

@@ -1,11 +1,13 @@
 #include "prefix/reg_file.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <fstream>
 #include <iterator>
 
 #include "platform/win_types.h"
@@ -323,21 +325,40 @@ RegFile::RegFile(std::string_view relativeTo) {
   prologue_ = ownPrologue_;
 }
 
-RegFile::RegFile(std::string text, const std::string& fileName) : text_(std::move(text)) {
+RegFile::RegFile(std::string text, const std::string& fileName)
+    : ownText_(std::move(text)), text_(ownText_) {
   Parse(fileName);
 }
 
-std::unique_ptr<RegFile> RegFile::Load(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw PrefixError("Cannot read " + path.string() + ": " + std::strerror(errno));
-  std::string text;
-  in.seekg(0, std::ios::end);
-  const auto size = in.tellg();
-  in.seekg(0, std::ios::beg);
-  if (size > 0) text.resize(static_cast<std::size_t>(size));
-  if (!in.read(text.data(), static_cast<std::streamsize>(text.size())))
-    throw PrefixError("Cannot read " + path.string() + ": read failed");
-  return std::make_unique<RegFile>(std::move(text), path.string());
+RegFile::RegFile(std::unique_ptr<char[]> text, std::size_t size, const std::string& fileName)
+    : readText_(std::move(text)), text_(readText_.get(), size) {
+  Parse(fileName);
+}
+
+std::unique_ptr<RegFile> RegFile::Load(const std::filesystem::path& path, FileIdentity* identity) {
+  auto failed = [&](int error) {
+    return PrefixError("Cannot read " + path.string() + ": " + std::strerror(error));
+  };
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) throw failed(errno);
+  struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+  } closer{fd};
+  const FileIdentity read = IdentityOf(fd);
+  if (!read.exists) throw failed(errno);
+  // Read straight into memory that is not cleared first: the file fills it.
+  auto text = std::make_unique_for_overwrite<char[]>(read.size + 1);
+  std::size_t done = 0;
+  while (done < read.size) {
+    const ssize_t n = ::read(fd, text.get() + done, read.size - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) throw failed(errno);
+    if (n == 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  if (identity) *identity = read;
+  return std::unique_ptr<RegFile>(new RegFile(std::move(text), done, path.string()));
 }
 
 void RegFile::Parse(const std::string& fileName) {
