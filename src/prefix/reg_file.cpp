@@ -63,8 +63,9 @@ struct DataError {
 };
 
 // Decodes the data starting at `start` of `text` (after the '='). Returns the offset where the
-// data ends (its line's end); hex data continues over lines that end in a backslash.
-std::size_t DecodeData(std::string_view text, std::size_t start, Decoded& out) {
+// data ends (its line's end); hex data continues over lines that end in a backslash. Without
+// `keep` the data is only checked: `out` then receives the type alone.
+std::size_t DecodeData(std::string_view text, std::size_t start, Decoded& out, bool keep = true) {
   out.Clear();
   std::string_view rest = text.substr(start);
   std::size_t p = start;
@@ -93,10 +94,11 @@ std::size_t DecodeData(std::string_view text, std::size_t start, Decoded& out) {
   if (quote != npos) {
     out.text = true;
     const std::size_t end = lineEnd(quote + 1);
+    const std::string_view quoted = text.substr(quote + 1, end - quote - 1);
     const std::size_t close =
-        regtext::Unescape(text.substr(quote + 1, end - quote - 1), '"', out.units);
+        keep ? regtext::Unescape(quoted, '"', out.units) : regtext::FindUnescaped(quoted, '"');
     if (close == npos) throw DataError{end, "unterminated string"};
-    out.units += u'\0';
+    if (keep) out.units += u'\0';
     return expectLineEnd(quote + 1 + close + 1);
   }
 
@@ -110,7 +112,7 @@ std::size_t DecodeData(std::string_view text, std::size_t start, Decoded& out) {
       if (d < 0) throw DataError{p, "a dword needs eight hex digits"};
       value = value * 16 + static_cast<std::uint32_t>(d);
     }
-    for (int i = 0; i < 4; ++i) out.bytes += static_cast<char>((value >> (8 * i)) & 0xFF);
+    for (int i = 0; keep && i < 4; ++i) out.bytes += static_cast<char>((value >> (8 * i)) & 0xFF);
     return expectLineEnd(p);
   }
   if (startsWith("hex:")) {
@@ -144,7 +146,7 @@ std::size_t DecodeData(std::string_view text, std::size_t start, Decoded& out) {
     int value = hi;
     ++p;
     if (p < text.size() && HexValue(text[p]) >= 0) value = value * 16 + HexValue(text[p++]);
-    out.bytes += static_cast<char>(value);
+    if (keep) out.bytes += static_cast<char>(value);
     while (p < text.size() && IsBlank(text[p])) ++p;
     if (p < text.size() && text[p] == ',') {
       ++p;
@@ -459,7 +461,7 @@ void RegFile::Parse(const std::string& fileName) {
     }
     std::size_t end = 0;
     try {
-      end = DecodeData(text, start + dataStart, decoded);
+      end = DecodeData(text, start + dataStart, decoded, false);  // checked, decoded on use
     } catch (const DataError& error) {
       fail(error.at, error.what);
     }
