@@ -1,7 +1,10 @@
 #include "prefix/path_mapper.h"
 
+#include <dirent.h>
+
 #include <algorithm>
 #include <cctype>
+#include <memory>
 #include <string_view>
 #include <system_error>
 #include <vector>
@@ -46,17 +49,38 @@ std::string TrimName(std::string name) {
   return name.empty() ? std::string(".") : name;
 }
 
+bool IsAscii(std::string_view text) {
+  return std::all_of(text.begin(), text.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// Whether a name on disk (UTF-8) is `name` (CP1251) without regard to case; ASCII names, the
+// most, are compared as they are.
+bool SameName(std::string_view onDisk, const std::string& name, bool nameIsAscii) {
+  if (nameIsAscii && IsAscii(onDisk)) {
+    return onDisk.size() == name.size() &&
+           std::equal(onDisk.begin(), onDisk.end(), name.begin(), [](char a, char b) {
+             return std::tolower(static_cast<unsigned char>(a)) ==
+                    std::tolower(static_cast<unsigned char>(b));
+           });
+  }
+  return EqualNoCaseCp1251(Utf8ToCp1251(std::string(onDisk)), name);
+}
+
 // The entry of `dir` named `name` without regard to case; an exact match wins, otherwise the
 // first match in name order, so the choice does not depend on directory order.
 std::optional<fs::path> FindEntry(const fs::path& dir, const std::string& name) {
   const fs::path exact = dir / Cp1251ToUtf8(name);
   std::error_code ec;
   if (fs::exists(fs::symlink_status(exact, ec))) return exact;
+  const std::unique_ptr<DIR, int (*)(DIR*)> listing(::opendir(dir.c_str()), ::closedir);
+  if (!listing) return std::nullopt;
+  const bool nameIsAscii = IsAscii(name);
   std::optional<std::string> best;
-  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-    const std::string onDisk = it->path().filename().string();
-    if (!EqualNoCaseCp1251(Utf8ToCp1251(onDisk), name)) continue;
-    if (!best || onDisk < *best) best = onDisk;
+  while (const dirent* entry = ::readdir(listing.get())) {
+    const std::string_view onDisk = entry->d_name;
+    if (onDisk == "." || onDisk == ".." || !SameName(onDisk, name, nameIsAscii)) continue;
+    if (!best || onDisk < *best) best = std::string(onDisk);
   }
   if (!best) return std::nullopt;
   return dir / *best;
