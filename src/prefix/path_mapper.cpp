@@ -1,10 +1,7 @@
 #include "prefix/path_mapper.h"
 
-#include <dirent.h>
-
 #include <algorithm>
 #include <cctype>
-#include <memory>
 #include <string_view>
 #include <system_error>
 #include <vector>
@@ -69,18 +66,16 @@ bool SameName(std::string_view onDisk, const std::string& name, bool nameIsAscii
 
 // The entry of `dir` named `name` without regard to case; an exact match wins, otherwise the
 // first match in name order, so the choice does not depend on directory order.
-std::optional<fs::path> FindEntry(const fs::path& dir, const std::string& name) {
+std::optional<fs::path> FindEntry(DirectoryListings& listings, const fs::path& dir,
+                                  const std::string& name) {
   const fs::path exact = dir / Cp1251ToUtf8(name);
   std::error_code ec;
   if (fs::exists(fs::symlink_status(exact, ec))) return exact;
-  const std::unique_ptr<DIR, int (*)(DIR*)> listing(::opendir(dir.c_str()), ::closedir);
-  if (!listing) return std::nullopt;
   const bool nameIsAscii = IsAscii(name);
-  std::optional<std::string> best;
-  while (const dirent* entry = ::readdir(listing.get())) {
-    const std::string_view onDisk = entry->d_name;
-    if (onDisk == "." || onDisk == ".." || !SameName(onDisk, name, nameIsAscii)) continue;
-    if (!best || onDisk < *best) best = std::string(onDisk);
+  const std::string* best = nullptr;
+  for (const std::string& onDisk : listings.Names(dir)) {
+    if (!SameName(onDisk, name, nameIsAscii)) continue;
+    if (!best || onDisk < *best) best = &onDisk;
   }
   if (!best) return std::nullopt;
   return dir / *best;
@@ -145,7 +140,7 @@ std::optional<fs::path> PathMapper::ToHost(const std::string& windowsPath) const
   bool onDisk = true;
   for (const auto& name : names) {
     std::optional<fs::path> found;
-    if (onDisk) found = FindEntry(host, name);
+    if (onDisk) found = FindEntry(listings_, host, name);
     if (found) {
       host = *found;
     } else {
