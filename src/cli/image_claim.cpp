@@ -24,15 +24,20 @@ ImageClaim::ImageClaim(std::string image, ImageUse use) : image_(std::move(image
                  "; what this shows may be stale (the server writes its registry when it ends)");
     return;
   }
-  CheckNoWineServer();
+  CheckNoWineServer("nothing was changed");
   lock_.emplace(image_, std::chrono::milliseconds(kImageLockWaitMs));
 }
 
-void ImageClaim::CheckNoWineServer() const {
+void ImageClaim::CheckBeforeSave() const {
+  CheckNoWineServer("the registry was not saved");
+}
+
+void ImageClaim::CheckNoWineServer(const std::string& consequence) const {
   if (!prefix::WineServerRunning(image_)) return;
   throw prefix::ImageBusy("a wineserver is running for " + image_ +
                           ", and it would overwrite the registry when it ends; stop it first "
-                          "with: WINEPREFIX=" + ShellWord(image_) + " wineserver -k");
+                          "with: WINEPREFIX=" + ShellWord(image_) + " wineserver -k; " +
+                          consequence);
 }
 
 }  // namespace vlx::cli

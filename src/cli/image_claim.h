@@ -17,10 +17,13 @@ enum class ImageUse { Read, Write };
 class ImageClaim {
  public:
   ImageClaim(std::string image, ImageUse use);
-  // Called again before the save: a wineserver started meanwhile would overwrite it.
-  void CheckNoWineServer() const;
+  // Before the save: a wineserver started meanwhile would overwrite it, so the registry is then
+  // not saved (ImageBusy).
+  void CheckBeforeSave() const;
 
  private:
+  void CheckNoWineServer(const std::string& consequence) const;
+
   std::string image_;
   std::optional<prefix::ImageLock> lock_;
 };

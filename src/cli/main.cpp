@@ -67,7 +67,7 @@ int OverImage(const std::string& prefixDir, ImageUse use, Body&& body) {
   prefix::PrefixMachine machine(prefixDir);
   const int status = body(machine);
   if (use == ImageUse::Write) {
-    claim.CheckNoWineServer();
+    claim.CheckBeforeSave();
     machine.Flush();
   }
   return status;
@@ -132,7 +132,7 @@ int main(int argc, char** argv) {
   try {
     return vlx::cli::Run(std::move(args));
   } catch (const vlx::prefix::ImageBusy& error) {
-    vlx::cli::PrintError(std::string("volnrx-cli: ") + error.what() + "; nothing was changed");
+    vlx::cli::PrintError(std::string("volnrx-cli: ") + error.what());
     return vlx::cli::kImageBusyStatus;
   } catch (const std::exception& error) {
     vlx::cli::PrintError(std::string("volnrx-cli: ") + error.what());

@@ -24,7 +24,7 @@ ImageLock::ImageLock(const std::filesystem::path& root, std::chrono::millisecond
         throw PrefixError("Cannot lock " + root.string() + ": " + std::strerror(error));
       throw ImageBusy("the machine image " + root.string() +
                       " is being changed by another run (still busy after " +
-                      std::to_string(wait.count()) + " ms)");
+                      std::to_string(wait.count()) + " ms); nothing was changed");
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }

@@ -8,7 +8,8 @@
 
 namespace vlx::prefix {
 
-// The image cannot be written now (another writer, a running wineserver); nothing was changed.
+// The image cannot be written now (another writer, a running wineserver); the message says
+// what was left undone.
 class ImageBusy : public PrefixError {
  public:
   using PrefixError::PrefixError;
