@@ -29,7 +29,9 @@ class PrefixRegistry : public Registry {
                  std::string& data) override;
   long QueryInfoKey(RegKey key, RegKeyInfo& info) override;
 
-  // Writes every hive changed since loading, atomically (temporary file, flush, rename).
+  // Writes every hive changed since loading, atomically (temporary file, flush, rename); one
+  // whose changes undid each other is left alone. A hive file changed on disk since it was
+  // loaded is not overwritten: PrefixError.
   void Save();
 
  private:

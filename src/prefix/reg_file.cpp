@@ -562,6 +562,8 @@ void RegFile::SetValue(RegKeyNode& key, std::u16string_view name, std::uint32_t 
       value.own = std::make_unique<std::string>(EncodeValue(existing, type, bytes, value.dataStart));
       value.line = *value.own;
     }
+    // As in wineserver, a value set to what it holds changes nothing (nor the key's time).
+    if (key.values[i].line == value.line) return;
     key.values[i] = std::move(value);
   } else {
     key.values.insert(key.values.begin() + static_cast<long>(i), std::move(value));
@@ -583,6 +585,17 @@ std::string RegFile::Serialize() const {
   out.reserve(text_.size() + 4096);
   Write([&](std::string_view piece) { out += piece; });
   return out;
+}
+
+bool RegFile::WritesWhatWasLoaded() const {
+  if (text_.empty()) return false;  // made here, never read
+  std::size_t at = 0;
+  bool same = true;
+  Write([&](std::string_view piece) {
+    same = same && text_.substr(at, piece.size()) == piece;
+    at += piece.size();
+  });
+  return same && at == text_.size();
 }
 
 void RegFile::Write(const PieceWriter& write) const {

@@ -73,6 +73,8 @@ class RegFile {
 
   // The file text: the header and every section in tree order, piece by piece.
   void Write(const PieceWriter& write) const;
+  // Whether Write would give back the text loaded (changes that undid each other).
+  bool WritesWhatWasLoaded() const;
   std::string Serialize() const;
 
  private:
