@@ -2,9 +2,11 @@
 // number) and a generated one of 1,000,000 values.
 //   vlx_bench [--hive=FILE]... [benchmark options]
 //   vlx_bench --once FILE        loads and saves FILE once (for measuring peak memory)
+//   vlx_bench --generate FILE    writes the generated hive to FILE
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -19,22 +21,35 @@ namespace {
 namespace fs = std::filesystem;
 using vlx::prefix::RegFile;
 
-// 10,000 keys of 100 values each, of the kinds a system hive holds.
+// The numbers [first, first + count) in the order wineserver keeps their names ("Key10" before
+// "Key2"): names differing only in their number sort as the numbers' digits do.
+std::vector<int> InNameOrder(int first, int count) {
+  std::vector<int> numbers(static_cast<std::size_t>(count));
+  for (int i = 0; i < count; ++i) numbers[static_cast<std::size_t>(i)] = first + i;
+  std::sort(numbers.begin(), numbers.end(),
+            [](int a, int b) { return std::to_string(a) < std::to_string(b); });
+  return numbers;
+}
+
+// 10,000 keys of 100 values each, of the kinds a system hive holds, in the order wineserver
+// writes them.
 std::string GeneratedHive() {
   std::string text = "WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\Machine\n\n#arch=win64\n\n";
-  for (int k = 0; k < 10000; ++k) {
-    text += "[Software\\\\Bench\\\\Group" + std::to_string(k / 100) + "\\\\Key" + std::to_string(k) +
-            "] 1796861030\n#time=1dd8839ef877f0e\n";
-    for (int v = 0; v < 100; ++v) {
-      const std::string name = "\"Value" + std::to_string(v) + "\"=";
-      switch (v % 4) {
-        case 0: text += name + "\"C:\\\\Program Files\\\\App" + std::to_string(k) + "\\\\app.exe\"\n"; break;
-        case 1: text += name + "dword:000" + std::to_string(10000 + v) + "\n"; break;
-        case 2: text += name + "hex:01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10\n"; break;
-        default: text += name + "str(2):\"%SystemRoot%\\\\system32\"\n"; break;
+  for (const int g : InNameOrder(0, 100)) {
+    for (const int k : InNameOrder(g * 100, 100)) {
+      text += "[Software\\\\Bench\\\\Group" + std::to_string(g) + "\\\\Key" + std::to_string(k) +
+              "] 1796861030\n#time=1dd8839ef877f0e\n";
+      for (const int v : InNameOrder(0, 100)) {
+        const std::string name = "\"Value" + std::to_string(v) + "\"=";
+        switch (v % 4) {
+          case 0: text += name + "\"C:\\\\Program Files\\\\App" + std::to_string(k) + "\\\\app.exe\"\n"; break;
+          case 1: text += name + "dword:000" + std::to_string(10000 + v) + "\n"; break;
+          case 2: text += name + "hex:01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10\n"; break;
+          default: text += name + "str(2):\"%SystemRoot%\\\\system32\"\n"; break;
+        }
       }
+      text += "\n";
     }
-    text += "\n";
   }
   return text;
 }
@@ -71,6 +86,10 @@ void Save(benchmark::State& state, const fs::path& path, bool touchAll) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 3 && std::string(argv[1]) == "--generate") {
+    std::ofstream(argv[2], std::ios::binary) << GeneratedHive();
+    return 0;
+  }
   if (argc == 3 && std::string(argv[1]) == "--once") {
     auto file = RegFile::Load(argv[2]);
     SaveTo(*file, std::string(argv[2]) + ".bench-out");

@@ -46,6 +46,8 @@ std::string NextWord(const std::string& text, std::size_t& at) {
 
 }  // namespace
 
+bool IsCommandVerb(const std::string& verb) { return Shapes().count(verb) > 0; }
+
 std::vector<ScriptCommand> ParseScript(const std::string& text) {
   std::vector<ScriptCommand> commands;
   std::size_t start = 0;

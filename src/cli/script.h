@@ -19,6 +19,9 @@ std::vector<ScriptCommand> ParseScript(const std::string& text);
 // Raises ScriptError for an unknown command or a missing argument.
 std::vector<ScriptCommand> ParseArguments(const std::vector<std::string>& args);
 
+// Whether `verb` names one of those commands.
+bool IsCommandVerb(const std::string& verb);
+
 class ScriptError {
  public:
   ScriptError(int line, std::string reason) : line(line), reason(std::move(reason)) {}

@@ -120,6 +120,12 @@ auto FindLine(std::vector<std::string>& lines, const std::string& wanted) {
                       [&](const std::string& line) { return EqualNoCaseCp1251(line, wanted); });
 }
 
+// The boot batch file's lines; none when there is no such file.
+std::vector<std::string> ReadBootBatchLines(Context& context, const std::string& file) {
+  if (!context.platform.files->Exists(file)) return {};
+  return ReadTextLines(*context.platform.textFiles, file);
+}
+
 // The boot batch file unprotected for the routine, then read-only and archive whichever way
 // the routine ends.
 class UnprotectedFile {
@@ -223,7 +229,8 @@ void ApplyServicePage(Context& context) {
 void LoadTempAutoClear(Context& context) {
   const std::string file = BootBatchFile(context);
   UnprotectedFile unprotected(*context.platform.files, file);
-  std::vector<std::string> lines = ReadTextLines(*context.platform.textFiles, file);
+  // Many machines have no Autoexec.bat: that is no auto-clear line.
+  std::vector<std::string> lines = ReadBootBatchLines(context, file);
   auto& box = context.Get<ui::CheckBox>("cbAutoClearTempFolder");
   const auto line = AutoClearLine(context);
   box.SetEnabled(line.has_value());
@@ -239,7 +246,8 @@ void LoadTempAutoClear(Context& context) {
 void ApplyTempAutoClear(Context& context) {
   const std::string file = BootBatchFile(context);
   UnprotectedFile unprotected(*context.platform.files, file);
-  std::vector<std::string> lines = ReadTextLines(*context.platform.textFiles, file);
+  const bool exists = context.platform.files->Exists(file);
+  std::vector<std::string> lines = ReadBootBatchLines(context, file);
   if (const auto line = AutoClearLine(context)) {
     const auto found = FindLine(lines, *line);
     if (context.Get<ui::CheckBox>("cbAutoClearTempFolder").Checked()) {
@@ -248,6 +256,8 @@ void ApplyTempAutoClear(Context& context) {
       lines.erase(found);
     }
   }
+  // A missing file is made only to hold the line.
+  if (!exists && lines.empty()) return;
   WriteTextLines(*context.platform.textFiles, file, lines);
 }
 

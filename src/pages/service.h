@@ -17,7 +17,8 @@ inline constexpr std::size_t kIconFilePathLimit = 259;
 void LoadServicePage(Context& context);
 void ApplyServicePage(Context& context);
 // Raise StoreError "Cannot open file %s" when the boot batch file cannot be read, and
-// "Unable to write to %s" when it cannot be replaced.
+// "Unable to write to %s" when it cannot be replaced. A missing file reads as one without the
+// line; apply creates it only to hold the line.
 void LoadTempAutoClear(Context& context);
 void ApplyTempAutoClear(Context& context);
 

@@ -44,12 +44,36 @@ class FileDescriptor {
 
 void SetWriteFaultHook(WriteFaultHook hook) { Hook() = std::move(hook); }
 
+namespace {
+FileIdentity IdentityOfStat(const struct stat& st) {
+  FileIdentity id;
+  id.exists = true;
+  id.device = st.st_dev;
+  id.inode = st.st_ino;
+  id.size = static_cast<unsigned long long>(st.st_size);
+  id.modified = st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec;
+  id.changed = st.st_ctim.tv_sec * 1000000000LL + st.st_ctim.tv_nsec;
+  return id;
+}
+}  // namespace
+
+FileIdentity IdentityOf(const std::filesystem::path& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 ? IdentityOfStat(st) : FileIdentity{};
+}
+
+FileIdentity IdentityOf(int fd) {
+  struct stat st {};
+  return ::fstat(fd, &st) == 0 ? IdentityOfStat(st) : FileIdentity{};
+}
+
 void WriteFileAtomically(const std::filesystem::path& path, std::string_view content) {
   WriteFileAtomically(path, [content](const PieceWriter& write) { write(content); });
 }
 
 void WriteFileAtomically(const std::filesystem::path& path,
-                         const std::function<void(const PieceWriter&)>& produce) {
+                         const std::function<void(const PieceWriter&)>& produce,
+                         const FileIdentity* expected) {
   std::string temp = path.string() + ".XXXXXX";
   if (!StepAllowed(WriteStep::Create)) Fail(path, "create", EIO);
   FileDescriptor fd(::mkstemp(temp.data()));
@@ -96,6 +120,9 @@ void WriteFileAtomically(const std::filesystem::path& path,
   writeAll(buffer);
   if (!StepAllowed(WriteStep::Flush) || ::fsync(fd.get()) != 0) Fail(path, "flush", errno ? errno : EIO);
   if (::close(fd.release()) != 0) Fail(path, "close", errno);
+  if (expected && IdentityOf(path) != *expected)
+    throw PrefixError("Not saved: " + path.string() +
+                      " changed on disk since it was loaded; it keeps what is there now");
   if (!StepAllowed(WriteStep::Rename) || ::rename(temp.c_str(), path.c_str()) != 0)
     Fail(path, "rename", errno ? errno : EIO);
   cleanup.active = false;

@@ -46,17 +46,36 @@ std::string TrimName(std::string name) {
   return name.empty() ? std::string(".") : name;
 }
 
+bool IsAscii(std::string_view text) {
+  return std::all_of(text.begin(), text.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// Whether a name on disk (UTF-8) is `name` (CP1251) without regard to case; ASCII names, the
+// most, are compared as they are.
+bool SameName(std::string_view onDisk, const std::string& name, bool nameIsAscii) {
+  if (nameIsAscii && IsAscii(onDisk)) {
+    return onDisk.size() == name.size() &&
+           std::equal(onDisk.begin(), onDisk.end(), name.begin(), [](char a, char b) {
+             return std::tolower(static_cast<unsigned char>(a)) ==
+                    std::tolower(static_cast<unsigned char>(b));
+           });
+  }
+  return EqualNoCaseCp1251(Utf8ToCp1251(std::string(onDisk)), name);
+}
+
 // The entry of `dir` named `name` without regard to case; an exact match wins, otherwise the
 // first match in name order, so the choice does not depend on directory order.
-std::optional<fs::path> FindEntry(const fs::path& dir, const std::string& name) {
+std::optional<fs::path> FindEntry(DirectoryListings& listings, const fs::path& dir,
+                                  const std::string& name) {
   const fs::path exact = dir / Cp1251ToUtf8(name);
   std::error_code ec;
   if (fs::exists(fs::symlink_status(exact, ec))) return exact;
-  std::optional<std::string> best;
-  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-    const std::string onDisk = it->path().filename().string();
-    if (!EqualNoCaseCp1251(Utf8ToCp1251(onDisk), name)) continue;
-    if (!best || onDisk < *best) best = onDisk;
+  const bool nameIsAscii = IsAscii(name);
+  const std::string* best = nullptr;
+  for (const std::string& onDisk : listings.Names(dir)) {
+    if (!SameName(onDisk, name, nameIsAscii)) continue;
+    if (!best || onDisk < *best) best = &onDisk;
   }
   if (!best) return std::nullopt;
   return dir / *best;
@@ -121,7 +140,7 @@ std::optional<fs::path> PathMapper::ToHost(const std::string& windowsPath) const
   bool onDisk = true;
   for (const auto& name : names) {
     std::optional<fs::path> found;
-    if (onDisk) found = FindEntry(host, name);
+    if (onDisk) found = FindEntry(listings_, host, name);
     if (found) {
       host = *found;
     } else {

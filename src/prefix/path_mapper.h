@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "prefix/directory_listings.h"
+
 namespace vlx::prefix {
 
 class PathMapper {
@@ -23,6 +25,7 @@ class PathMapper {
   std::optional<std::filesystem::path> DriveRoot(char letter) const;
 
   std::filesystem::path root_;
+  mutable DirectoryListings listings_;
 };
 
 }  // namespace vlx::prefix

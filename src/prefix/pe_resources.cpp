@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
+#include "prefix/byte_source.h"
 #include "prefix/prefix_error.h"
 #include "text/cp1251.h"
 
@@ -34,41 +35,44 @@ unsigned char Upper1251(unsigned char c) {
 // Bounds-checked little-endian reads from the file bytes; every fault raises PrefixError.
 class Reader {
  public:
-  Reader(const std::string& bytes, const std::string& label) : bytes_(bytes), label_(label) {}
+  Reader(const ByteSource& bytes, const std::string& label) : bytes_(bytes), label_(label) {}
 
   [[noreturn]] void Fail(const std::string& what) const {
     throw PrefixError(label_ + ": damaged library: " + what);
   }
   void Need(std::uint64_t offset, std::uint64_t size, const char* what) const {
-    if (offset > bytes_.size() || size > bytes_.size() - offset) {
+    if (offset > bytes_.Size() || size > bytes_.Size() - offset) {
       Fail(std::string(what) + " lies outside the file");
     }
   }
   std::uint16_t U16(std::uint64_t offset, const char* what) const {
-    Need(offset, 2, what);
-    return static_cast<std::uint16_t>(Byte(offset) | Byte(offset + 1) << 8);
+    const std::string_view b = Bytes(offset, 2, what);
+    return static_cast<std::uint16_t>(Byte(b, 0) | Byte(b, 1) << 8);
   }
-  char Char(std::uint64_t offset, const char* what) const {
-    Need(offset, 1, what);
-    return bytes_[offset];
-  }
+  char Char(std::uint64_t offset, const char* what) const { return Bytes(offset, 1, what)[0]; }
   std::uint32_t U32(std::uint64_t offset, const char* what) const {
-    Need(offset, 4, what);
-    return static_cast<std::uint32_t>(Byte(offset)) | static_cast<std::uint32_t>(Byte(offset + 1)) << 8 |
-           static_cast<std::uint32_t>(Byte(offset + 2)) << 16 |
-           static_cast<std::uint32_t>(Byte(offset + 3)) << 24;
+    const std::string_view b = Bytes(offset, 4, what);
+    return static_cast<std::uint32_t>(Byte(b, 0)) | static_cast<std::uint32_t>(Byte(b, 1)) << 8 |
+           static_cast<std::uint32_t>(Byte(b, 2)) << 16 |
+           static_cast<std::uint32_t>(Byte(b, 3)) << 24;
   }
 
  private:
-  unsigned Byte(std::uint64_t offset) const { return static_cast<unsigned char>(bytes_[offset]); }
+  static unsigned Byte(std::string_view b, std::size_t at) {
+    return static_cast<unsigned char>(b[at]);
+  }
+  std::string_view Bytes(std::uint64_t offset, std::size_t size, const char* what) const {
+    Need(offset, size, what);
+    return bytes_.Read(offset, size);
+  }
 
-  const std::string& bytes_;
+  const ByteSource& bytes_;
   const std::string& label_;
 };
 
 class Parser {
  public:
-  Parser(const std::string& bytes, const std::string& label) : in_(bytes, label) {}
+  Parser(const ByteSource& bytes, const std::string& label) : in_(bytes, label) {}
 
   void Run(std::vector<PeResource>& resources, std::vector<std::string>& exports) {
     ReadHeaders();
@@ -266,8 +270,11 @@ bool ResourceId::Matches(const ResourceId& other) const {
 std::string ResourceId::Spelling() const { return isNumber ? "#" + std::to_string(number) : text; }
 
 PeImage::PeImage(std::string bytes, std::string label)
+    : PeImage(std::make_shared<const StringBytes>(std::move(bytes)), std::move(label)) {}
+
+PeImage::PeImage(std::shared_ptr<const ByteSource> bytes, std::string label)
     : bytes_(std::move(bytes)), label_(std::move(label)) {
-  Parser parser(bytes_, label_);
+  Parser parser(*bytes_, label_);
   parser.Run(resources_, exports_);
 }
 
@@ -289,7 +296,7 @@ std::vector<const PeResource*> PeImage::OfType(const ResourceId& type) const {
 }
 
 std::string_view PeImage::Data(const PeResource& resource) const {
-  return std::string_view(bytes_).substr(resource.offset, resource.size);
+  return bytes_->Read(resource.offset, resource.size);
 }
 
 bool PeImage::Exports(const std::string& name) const {

@@ -3,11 +3,14 @@
 // naming the file and the fault, and never reads outside the bytes.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace vlx::prefix {
+
+class ByteSource;
 
 // A resource type or name: an integer identifier or a text (CP1251).
 struct ResourceId {
@@ -34,6 +37,9 @@ class PeImage {
  public:
   // `label` names the file in error messages.
   PeImage(std::string bytes, std::string label);
+  // Over bytes read on demand (a FileBytes): the image reads the headers, the directories and
+  // the data it is asked for, no more.
+  PeImage(std::shared_ptr<const ByteSource> bytes, std::string label);
 
   // Every resource in directory order (type, then name, then language).
   const std::vector<PeResource>& Resources() const { return resources_; }
@@ -50,7 +56,7 @@ class PeImage {
   const std::string& Label() const { return label_; }
 
  private:
-  std::string bytes_;
+  std::shared_ptr<const ByteSource> bytes_;
   std::string label_;
   std::vector<PeResource> resources_;
   std::vector<std::string> exports_;

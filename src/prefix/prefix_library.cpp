@@ -1,9 +1,9 @@
 #include "prefix/prefix_library.h"
 
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
+#include "prefix/atomic_file.h"
+#include "prefix/byte_source.h"
 #include "prefix/pe_resources.h"
 #include "prefix/prefix_error.h"
 #include "vxeject/vxeject_keys.h"
@@ -107,6 +107,7 @@ class PortKey {
 
 struct PrefixLibrary::Loaded {
   std::string path;  // Windows path, as GetModuleFileNameA would name it
+  FileIdentity file;
   PeImage image;
 };
 
@@ -136,25 +137,30 @@ std::optional<std::string> PrefixLibrary::Locate(const std::string& library) {
   return std::nullopt;
 }
 
-std::optional<PrefixLibrary::Loaded> PrefixLibrary::Load(const std::string& library) {
+std::shared_ptr<const PrefixLibrary::Loaded> PrefixLibrary::Load(const std::string& library) {
   const auto path = Locate(library);
-  if (!path) return std::nullopt;
-  std::ifstream in(*resolve_(*path), std::ios::binary);
-  std::string bytes;
-  if (in) bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  if (!in || in.bad()) {
+  if (!path) return nullptr;
+  const std::filesystem::path host = *resolve_(*path);
+  const FileIdentity file = IdentityOf(host);
+  auto& kept = loaded_[host];
+  if (kept && kept->path == *path && kept->file == file) return kept;
+  kept.reset();
+  std::shared_ptr<const FileBytes> bytes;
+  try {
+    bytes = std::make_shared<const FileBytes>(host);
+  } catch (const PrefixError&) {
     journal_.Add("LoadLibrary " + *path + ": cannot read the file");
-    return std::nullopt;
+    return nullptr;
   }
   try {
-    return Loaded{*path, PeImage(std::move(bytes), *path)};
+    kept = std::make_shared<const Loaded>(Loaded{*path, file, PeImage(std::move(bytes), *path)});
   } catch (const PrefixError& error) {
     journal_.Add("LoadLibrary " + *path + " failed: " + error.what());
-    return std::nullopt;
   }
+  return kept;
 }
 
-bool PrefixLibrary::CanLoad(const std::string& library) { return Load(library).has_value(); }
+bool PrefixLibrary::CanLoad(const std::string& library) { return Load(library) != nullptr; }
 
 LibraryResult PrefixLibrary::ReadResource(const std::string& library, const std::string& type,
                                           const std::string& name, std::string& bytes) {

@@ -4,6 +4,7 @@
 #pragma once
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -47,14 +48,16 @@ class PrefixLibrary : public Library {
 
  private:
   struct Loaded;
-  // LoadLibraryA: the library's Windows path and parsed file, or nothing.
-  std::optional<Loaded> Load(const std::string& library);
+  // LoadLibraryA: the library's Windows path and parsed file, or nothing. A file loaded once
+  // is kept for the rest of the run, until it changes on disk.
+  std::shared_ptr<const Loaded> Load(const std::string& library);
   std::optional<std::string> Locate(const std::string& library);
 
   PathResolver resolve_;
   SearchFolders searchFolders_;
   Registry& registry_;
   Journal& journal_;
+  std::map<std::filesystem::path, std::shared_ptr<const Loaded>> loaded_;  // by host file
 };
 
 // What vxeject.dll's entries do, on any registry: DllRegisterServer writes its keys with

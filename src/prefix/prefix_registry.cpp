@@ -19,11 +19,14 @@ struct Hive {
   std::filesystem::path path;
   std::string_view relativeTo;
   std::unique_ptr<RegFile> file;
+  FileIdentity loaded;  // the file as read (or its absence), so a save never replaces another's
+  bool saved = false;   // written since: the text read is no longer what the file holds
 
   RegFile& Get() {
     if (!file) {
       std::error_code ec;
-      file = std::filesystem::exists(path, ec) ? RegFile::Load(path)
+      loaded = FileIdentity{};
+      file = std::filesystem::exists(path, ec) ? RegFile::Load(path, &loaded)
                                                : std::make_unique<RegFile>(relativeTo);
     }
     return *file;
@@ -129,8 +132,8 @@ struct PrefixRegistry::Impl {
 
 PrefixRegistry::PrefixRegistry(std::filesystem::path systemReg, std::filesystem::path userReg)
     : impl_(std::make_unique<Impl>()) {
-  impl_->system = {std::move(systemReg), "REGISTRY\\\\Machine", nullptr};
-  impl_->user = {std::move(userReg), "REGISTRY\\\\User\\\\S-1-5-21-0-0-0-1000", nullptr};
+  impl_->system = {std::move(systemReg), "REGISTRY\\\\Machine", nullptr, {}, false};
+  impl_->user = {std::move(userReg), "REGISTRY\\\\User\\\\S-1-5-21-0-0-0-1000", nullptr, {}, false};
 }
 
 PrefixRegistry::~PrefixRegistry() = default;
@@ -265,8 +268,14 @@ long PrefixRegistry::QueryInfoKey(RegKey key, RegKeyInfo& info) {
 void PrefixRegistry::Save() {
   for (Hive* hive : {&impl_->system, &impl_->user}) {
     if (!hive->file || !hive->file->Modified()) continue;
-    WriteFileAtomically(hive->path,
-                        [&](const PieceWriter& write) { hive->file->Write(write); });
+    if (!hive->saved && hive->file->WritesWhatWasLoaded()) {  // changes that undid each other
+      hive->file->ClearModified();
+      continue;
+    }
+    WriteFileAtomically(
+        hive->path, [&](const PieceWriter& write) { hive->file->Write(write); }, &hive->loaded);
+    hive->loaded = IdentityOf(hive->path);
+    hive->saved = true;
     hive->file->ClearModified();
   }
 }

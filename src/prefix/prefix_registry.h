@@ -36,7 +36,9 @@ class PrefixRegistry : public Registry {
   // delete a key that has subkeys and keeps the caller's size. NT when never set.
   void SetFamily(std::function<bool()> isWin9x);
 
-  // Writes every hive changed since loading, atomically (temporary file, flush, rename).
+  // Writes every hive changed since loading, atomically (temporary file, flush, rename); one
+  // whose changes undid each other is left alone. A hive file changed on disk since it was
+  // loaded is not overwritten: PrefixError.
   void Save();
 
  private:

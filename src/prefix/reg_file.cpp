@@ -1,11 +1,13 @@
 #include "prefix/reg_file.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <fstream>
 #include <iterator>
 
 #include "platform/win_types.h"
@@ -61,8 +63,9 @@ struct DataError {
 };
 
 // Decodes the data starting at `start` of `text` (after the '='). Returns the offset where the
-// data ends (its line's end); hex data continues over lines that end in a backslash.
-std::size_t DecodeData(std::string_view text, std::size_t start, Decoded& out) {
+// data ends (its line's end); hex data continues over lines that end in a backslash. Without
+// `keep` the data is only checked: `out` then receives the type alone.
+std::size_t DecodeData(std::string_view text, std::size_t start, Decoded& out, bool keep = true) {
   out.Clear();
   std::string_view rest = text.substr(start);
   std::size_t p = start;
@@ -91,10 +94,11 @@ std::size_t DecodeData(std::string_view text, std::size_t start, Decoded& out) {
   if (quote != npos) {
     out.text = true;
     const std::size_t end = lineEnd(quote + 1);
+    const std::string_view quoted = text.substr(quote + 1, end - quote - 1);
     const std::size_t close =
-        regtext::Unescape(text.substr(quote + 1, end - quote - 1), '"', out.units);
+        keep ? regtext::Unescape(quoted, '"', out.units) : regtext::FindUnescaped(quoted, '"');
     if (close == npos) throw DataError{end, "unterminated string"};
-    out.units += u'\0';
+    if (keep) out.units += u'\0';
     return expectLineEnd(quote + 1 + close + 1);
   }
 
@@ -108,7 +112,7 @@ std::size_t DecodeData(std::string_view text, std::size_t start, Decoded& out) {
       if (d < 0) throw DataError{p, "a dword needs eight hex digits"};
       value = value * 16 + static_cast<std::uint32_t>(d);
     }
-    for (int i = 0; i < 4; ++i) out.bytes += static_cast<char>((value >> (8 * i)) & 0xFF);
+    for (int i = 0; keep && i < 4; ++i) out.bytes += static_cast<char>((value >> (8 * i)) & 0xFF);
     return expectLineEnd(p);
   }
   if (startsWith("hex:")) {
@@ -142,7 +146,7 @@ std::size_t DecodeData(std::string_view text, std::size_t start, Decoded& out) {
     int value = hi;
     ++p;
     if (p < text.size() && HexValue(text[p]) >= 0) value = value * 16 + HexValue(text[p++]);
-    out.bytes += static_cast<char>(value);
+    if (keep) out.bytes += static_cast<char>(value);
     while (p < text.size() && IsBlank(text[p])) ++p;
     if (p < text.size() && text[p] == ',') {
       ++p;
@@ -323,21 +327,40 @@ RegFile::RegFile(std::string_view relativeTo) {
   prologue_ = ownPrologue_;
 }
 
-RegFile::RegFile(std::string text, const std::string& fileName) : text_(std::move(text)) {
+RegFile::RegFile(std::string text, const std::string& fileName)
+    : ownText_(std::move(text)), text_(ownText_) {
   Parse(fileName);
 }
 
-std::unique_ptr<RegFile> RegFile::Load(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw PrefixError("Cannot read " + path.string() + ": " + std::strerror(errno));
-  std::string text;
-  in.seekg(0, std::ios::end);
-  const auto size = in.tellg();
-  in.seekg(0, std::ios::beg);
-  if (size > 0) text.resize(static_cast<std::size_t>(size));
-  if (!in.read(text.data(), static_cast<std::streamsize>(text.size())))
-    throw PrefixError("Cannot read " + path.string() + ": read failed");
-  return std::make_unique<RegFile>(std::move(text), path.string());
+RegFile::RegFile(std::unique_ptr<char[]> text, std::size_t size, const std::string& fileName)
+    : readText_(std::move(text)), text_(readText_.get(), size) {
+  Parse(fileName);
+}
+
+std::unique_ptr<RegFile> RegFile::Load(const std::filesystem::path& path, FileIdentity* identity) {
+  auto failed = [&](int error) {
+    return PrefixError("Cannot read " + path.string() + ": " + std::strerror(error));
+  };
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) throw failed(errno);
+  struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+  } closer{fd};
+  const FileIdentity read = IdentityOf(fd);
+  if (!read.exists) throw failed(errno);
+  // Read straight into memory that is not cleared first: the file fills it.
+  auto text = std::make_unique_for_overwrite<char[]>(read.size + 1);
+  std::size_t done = 0;
+  while (done < read.size) {
+    const ssize_t n = ::read(fd, text.get() + done, read.size - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) throw failed(errno);
+    if (n == 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  if (identity) *identity = read;
+  return std::unique_ptr<RegFile>(new RegFile(std::move(text), done, path.string()));
 }
 
 void RegFile::Parse(const std::string& fileName) {
@@ -438,7 +461,7 @@ void RegFile::Parse(const std::string& fileName) {
     }
     std::size_t end = 0;
     try {
-      end = DecodeData(text, start + dataStart, decoded);
+      end = DecodeData(text, start + dataStart, decoded, false);  // checked, decoded on use
     } catch (const DataError& error) {
       fail(error.at, error.what);
     }
@@ -546,6 +569,8 @@ void RegFile::SetValue(RegKeyNode& key, std::u16string_view name, std::uint32_t 
       value.own = std::make_unique<std::string>(EncodeValue(existing, type, bytes, value.dataStart));
       value.line = *value.own;
     }
+    // As in wineserver, a value set to what it holds changes nothing (nor the key's time).
+    if (key.values[i].line == value.line) return;
     key.values[i] = std::move(value);
   } else {
     key.values.insert(key.values.begin() + static_cast<long>(i), std::move(value));
@@ -567,6 +592,17 @@ std::string RegFile::Serialize() const {
   out.reserve(text_.size() + 4096);
   Write([&](std::string_view piece) { out += piece; });
   return out;
+}
+
+bool RegFile::WritesWhatWasLoaded() const {
+  if (text_.empty()) return false;  // made here, never read
+  std::size_t at = 0;
+  bool same = true;
+  Write([&](std::string_view piece) {
+    same = same && text_.substr(at, piece.size()) == piece;
+    at += piece.size();
+  });
+  return same && at == text_.size();
 }
 
 void RegFile::Write(const PieceWriter& write) const {

@@ -50,7 +50,9 @@ class RegFile {
   // Parses `text`; raises PrefixError naming `fileName` and the line on a syntax error.
   RegFile(std::string text, const std::string& fileName);
   // Reads and parses a file; raises PrefixError naming the file (and line) when it cannot.
-  static std::unique_ptr<RegFile> Load(const std::filesystem::path& path);
+  // `identity`, when given, receives the identity of the file read.
+  static std::unique_ptr<RegFile> Load(const std::filesystem::path& path,
+                                       FileIdentity* identity = nullptr);
 
   RegKeyNode& Root() { return root_; }
   bool Modified() const { return modified_; }
@@ -72,13 +74,18 @@ class RegFile {
 
   // The file text: the header and every section in tree order, piece by piece.
   void Write(const PieceWriter& write) const;
+  // Whether Write would give back the text loaded (changes that undid each other).
+  bool WritesWhatWasLoaded() const;
   std::string Serialize() const;
 
  private:
+  RegFile(std::unique_ptr<char[]> text, std::size_t size, const std::string& fileName);
   void Parse(const std::string& fileName);
   void Touch(RegKeyNode& key);
 
-  std::string text_;
+  std::string ownText_;                // the text given to the constructor
+  std::unique_ptr<char[]> readText_;   // or the text read from the file
+  std::string_view text_;
   std::string_view prologue_;
   std::string ownPrologue_;
   RegKeyNode root_;

@@ -45,6 +45,17 @@ const std::array<unsigned char, 65536>& ByteTable() {
 }
 }  // namespace
 
+std::size_t FindUnescaped(std::string_view text, char end) {
+  // Only an odd run of backslashes right before it escapes an `end`: no other escape holds a
+  // backslash or `end` after its first character, and bytes of UTF-8 sequences are above 0x7F.
+  for (std::size_t at = text.find(end); at != std::string_view::npos; at = text.find(end, at + 1)) {
+    std::size_t backslashes = 0;
+    while (backslashes < at && text[at - 1 - backslashes] == '\\') ++backslashes;
+    if (backslashes % 2 == 0) return at;
+  }
+  return std::string_view::npos;
+}
+
 std::size_t Unescape(std::string_view text, char end, std::u16string& out) {
   std::size_t i = 0;
   while (i < text.size()) {

@@ -10,6 +10,8 @@ namespace vlx::prefix::regtext {
 // Reads an escaped string up to the unescaped `end` character, appending its code units to
 // `out`. Returns the offset of `end` in `text`, or npos when the text ends first.
 std::size_t Unescape(std::string_view text, char end, std::u16string& out);
+// Where Unescape would stop, without decoding: the offset of the unescaped `end`, or npos.
+std::size_t FindUnescaped(std::string_view text, char end);
 
 // Appends `units` escaped as wineserver writes them; `specials` are the two characters that need
 // a backslash besides the backslash itself ("\"\"" in values, "[]" in key paths). A final NUL is

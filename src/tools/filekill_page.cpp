@@ -86,10 +86,17 @@ void Notify(Context& ctx, const std::string& text) {
 
 bool BackupWanted(Context& ctx) { return ctx.Get<ui::CheckBox>("cbBackUpFile").Checked(); }
 
+// Whether the path names a file (not a folder, not nothing).
+bool NamesFile(Context& ctx, const std::string& path) {
+  const std::uint32_t attributes = ctx.platform.files->GetAttributes(path);
+  return attributes != fileattr::Invalid && (attributes & fileattr::Directory) == 0;
+}
+
 // Copies the source to its backup path when the box asks for it. A backup that cannot be made
-// stops the operation, so no file is deleted or overwritten without the copy the user asked for.
+// stops the operation, so no file is deleted or overwritten without the copy the user asked for;
+// with no source file there is nothing to copy, and the operation reports its own failure.
 bool MakeBackupIfWanted(Context& ctx, const std::string& source) {
-  if (!BackupWanted(ctx)) return true;
+  if (!BackupWanted(ctx) || !NamesFile(ctx, source)) return true;
   if (ctx.platform.fileOps->Copy(source, filekill::BackupPath(source), false)) return true;
   Notify(ctx, "Невозможно создать резервную копию !\r\"" + filekill::BackupPath(source) +
                   "\"\rФайл оставлен без изменений.");
@@ -202,7 +209,8 @@ void btnReplaceFileClick(Context& ctx) {
     return;
   }
   if (!MakeBackupIfWanted(ctx, source)) return;
-  if (!ctx.platform.fileOps->Copy(destination, source, false)) {
+  // With no source file there is nothing to replace.
+  if (!NamesFile(ctx, source) || !ctx.platform.fileOps->Copy(destination, source, false)) {
     Notify(ctx, "Ошибка замены !\r\rВозможно, не определен исходный файл, имя исходного и\r"
                 "назначенного файла совпадают или замена уже произведена.");
     return;

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # volnrx-cli over fresh machine images: the Service page's shortcut overlay (stored values, the
 # icon picker, the icon cache rebuilt after a change) and the Autoexec.bat clean-up line (matched
-# without regard to case, removed, appended, the file left read-only; a missing file and an
-# unnamed temporary folder).
+# without regard to case, removed, appended, the file left read-only; a missing file, one that
+# cannot be read, and an unnamed temporary folder).
 set -uo pipefail
 source "$(dirname "$0")/lib.sh" "$@"
 source "$(dirname "$0")/file_attributes.sh"
@@ -56,11 +56,34 @@ out=$(run page 12 dump cbAutoClearTempFolder apply 2>&1)
 expect_has "next start: checked" "cbAutoClearTempFolder.checked=1" "$out"
 [ "$(grep -c 'DELTREE' "$batch")" = 1 ] || fail "a second line was appended"
 
-# No Autoexec.bat: the load and the apply stop with the file error.
+# No Autoexec.bat (as on many machines): the box loads unchecked without a word, load-all and
+# apply-all run to their end, and the unchecked box makes no file; checked, it makes one that
+# holds just the line, read-only.
 rm -f "$batch"
+out=$(run page 12 dump cbAutoClearTempFolder apply 2>&1)
+expect_not "missing file: no message box" "message:" "$out"
+expect_has "missing file: unchecked" "cbAutoClearTempFolder.checked=0" "$out"
+expect_has "apply-all reached the broadcast" "journal: SendMessage HWND_BROADCAST WM_WININICHANGE 0 0" "$out"
+[ -z "$(find_file autoexec.bat)" ] || fail "an unchecked box created Autoexec.bat"
+out=$(run ok dump cbAutoClearTempFolder 2>&1)
+expect_not "missing file: OK without a message box" "message:" "$out"
+expect_not "missing file: OK closes the window (nothing runs after it)" "cbAutoClear" "$out"
+[ -z "$(find_file autoexec.bat)" ] || fail "OK with an unchecked box created Autoexec.bat"
+out=$(run page 12 check cbAutoClearTempFolder on apply 2>&1)
+expect_not "checked, no file: no message box" "message:" "$out"
+batch=$(find_file autoexec.bat)
+if [ -z "$batch" ]; then
+  fail "a checked box made no Autoexec.bat"
+else
+  expect_eq "the new file holds just the line" "$(printf '%s\r\n' "$line" | od -c)" "$(od -c < "$batch")"
+  expect_eq "the new file is read-only" "R--" "$(attributes "$batch")"
+fi
+# A file that is there but cannot be read still says so.
+rm -f "$batch"
+mkdir "$work/img/drive_c/Autoexec.bat"
 out=$(run page 12 apply 2>&1)
-expect_has "missing file" 'message: Volnerix | Cannot open file C:\Autoexec.bat. | OK | error' "$out"
-expect_not "apply-all stopped before the broadcast" "WM_WININICHANGE" "$out"
+expect_has "unreadable file" 'message: Volnerix | Cannot open file C:\Autoexec.bat. | OK | error' "$out"
+rmdir "$work/img/drive_c/Autoexec.bat"
 
 # The system cannot name the temporary folder: the box is disabled and no line is written.
 fresh

@@ -192,6 +192,25 @@ TEST_F(LibraryTest, DamagedLibraryFailsToLoadAndTheJournalSaysWhy) {
       << journal_.Entries().front();
 }
 
+// A library is kept for the run once loaded, but a file changed or gone since is not: the next
+// lookup sees the file as it is now.
+TEST_F(LibraryTest, AKeptLibraryIsReadAgainOnceItsFileChanged) {
+  const std::string intact = Embedded("vlximg.dll");
+  std::string bytes;
+  ASSERT_EQ(library_.ReadResource("vlximg.dll", "VXD", "CDFS", bytes), LibraryResult::Ok);
+  const std::string cdfs = bytes;
+  EXPECT_FALSE(LoadLibraryBitmap(library_, kProgramFolder, "BACKGROUND").Empty());
+
+  WriteHostFile(Program("vlximg.dll"), intact.substr(0, intact.size() / 2));  // damaged
+  EXPECT_EQ(library_.ReadResource("vlximg.dll", "VXD", "CDFS", bytes), LibraryResult::LibraryMissing);
+  WriteHostFile(Program("vlximg.dll"), intact);  // mended
+  EXPECT_EQ(library_.ReadResource("vlximg.dll", "VXD", "CDFS", bytes), LibraryResult::Ok);
+  EXPECT_EQ(bytes, cdfs);
+  fs::remove(Program("vlximg.dll"));  // gone
+  EXPECT_EQ(library_.ReadResource("vlximg.dll", "VXD", "CDFS", bytes), LibraryResult::LibraryMissing);
+  EXPECT_TRUE(LoadLibraryBitmap(library_, kProgramFolder, "BACKGROUND").Empty());
+}
+
 TEST_F(LibraryTest, ExtractResourceToFileWritesTheBytesExactly) {
   const std::string expected = Asset("desktoprecycled.dat");
   ASSERT_FALSE(expected.empty());

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "path_temp_dir.h"
 #include "text/cp1251.h"
 
@@ -44,6 +47,24 @@ TEST_F(PathMapperTest, ResolvesEachComponentWithoutRegardToCase) {
     const auto host = mapper_.ToHost(c.windows);
     ASSERT_TRUE(host) << c.windows;
     EXPECT_EQ(*host, c.expected) << c.windows;
+  }
+}
+
+// A folder's listing is kept between lookups, yet names made, renamed or removed since are
+// seen at once, also in a folder unchanged long enough for its listing to be kept.
+TEST_F(PathMapperTest, NamesChangedSinceAnEarlierLookupAreSeen) {
+  const fs::path windows = c_ / "WINDOWS";
+  for (const bool settled : {false, true}) {
+    SCOPED_TRACE(settled ? "kept listing" : "fresh folder");
+    if (settled) std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(mapper_.ToHost("C:\\windows\\SYSTEM.INI"), windows / "System.ini");
+    WriteHostFile(windows / "New.txt", "x");
+    EXPECT_EQ(mapper_.ToHost("C:\\windows\\NEW.TXT"), windows / "New.txt");
+    fs::rename(windows / "New.txt", windows / "Moved.txt");
+    EXPECT_EQ(mapper_.ToHost("C:\\windows\\NEW.TXT"), windows / "NEW.TXT");  // gone: as given
+    EXPECT_EQ(mapper_.ToHost("C:\\windows\\MOVED.TXT"), windows / "Moved.txt");
+    fs::remove(windows / "Moved.txt");
+    EXPECT_EQ(mapper_.ToHost("C:\\windows\\MOVED.TXT"), windows / "MOVED.TXT");
   }
 }
 

@@ -182,6 +182,16 @@ TEST(RegFile, NamesCompareWithoutCaseKeepTheirSpellingAndSortAsWineserverSortsTh
   EXPECT_EQ(Data(read, z, "v").bytes, std::string("3\0", 2));
 }
 
+// The load only looks for where a string ends; it must stop where decoding would.
+TEST(RegText, FindingAStringsEndAgreesWithDecodingIt) {
+  for (const std::string text :
+       {"plain\"", "a\\\"b\"", "a\\\\\"", "a\\\\\\\"b\"", "\\x22\"", "\\042\"x\"",
+        "\\", "no end", "\"", "\xd0\xb8\"", "\\x\\\"\""}) {
+    std::u16string units;
+    EXPECT_EQ(regtext::FindUnescaped(text, '"'), regtext::Unescape(text, '"', units)) << text;
+  }
+}
+
 TEST(RegFile, FilesThatDoNotParseNameTheFileAndLine) {
   const std::string head = "WINE REGISTRY Version 2\n\n[Key] 1\n";
   struct Case {

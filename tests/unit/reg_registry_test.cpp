@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <iterator>
 #include <string>
 
@@ -167,6 +168,83 @@ TEST_F(PrefixRegistryTest, AFileThatDoesNotParseIsReportedAndNeverWritten) {
   registry->Save();
   EXPECT_EQ(ReadHostFile(SystemReg()), broken);
   EXPECT_NE(ReadHostFile(UserReg()), kUser);
+}
+
+// A value set to what it already holds, or changes that undo each other, leave the hive file
+// alone (an apply that changes nothing rewrites nothing), as wineserver does.
+TEST_F(PrefixRegistryTest, SettingAValueToWhatItHoldsWritesNothing) {
+  auto registry = Open();
+  RegStore store(*registry);
+  store.SetRoot(regroot::CurrentUser);
+  ASSERT_TRUE(store.OpenPath("\\Software\\B", false));
+  store.WriteNumber("V", 1);  // the same data, the name in other letters
+  store.ClosePath();
+  registry->Save();
+  EXPECT_EQ(ReadHostFile(UserReg()), kUser);
+  // Changes that undo each other: a key made and removed again (in a hive in wineserver's
+  // layout, which a rewrite would keep as it is).
+  RegStore machine(*registry);
+  machine.SetRoot(regroot::LocalMachine);
+  ASSERT_TRUE(machine.OpenPath("\\Software\\Passing", true));
+  machine.ClosePath();
+  machine.RemoveKeyTree("\\Software\\Passing");
+  const FileIdentity before = IdentityOf(SystemReg());
+  registry->Save();
+  EXPECT_EQ(ReadHostFile(SystemReg()), kSystem);
+  EXPECT_TRUE(IdentityOf(SystemReg()) == before) << "rewritten";
+
+  ASSERT_TRUE(store.OpenPath("\\Software\\B", false));
+  store.WriteNumber("v", 2);
+  store.ClosePath();
+  registry->Save();
+  EXPECT_NE(ReadHostFile(UserReg()).find("\"v\"=dword:00000002"), std::string::npos);
+  // Back to what was first read: after the save above, that is a change to write.
+  ASSERT_TRUE(store.OpenPath("\\Software\\B", false));
+  store.WriteNumber("v", 1);
+  store.ClosePath();
+  registry->Save();
+  EXPECT_NE(ReadHostFile(UserReg()).find("\"v\"=dword:00000001"), std::string::npos);
+}
+
+// Another program replaced, edited or created the hive after this one loaded it: the save
+// refuses, the other's file stays as it is, and nothing is left beside it.
+TEST_F(PrefixRegistryTest, AHiveChangedOnDiskSinceItWasLoadedIsNeverOverwritten) {
+  const std::string theirs = kUser + "[Software\\\\Theirs] 2\n";
+  struct Case {
+    const char* what;
+    std::function<void(const fs::path&)> change;
+  };
+  const Case cases[] = {
+      {"replaced", [&](const fs::path& file) { WriteFileAtomically(file, theirs); }},
+      {"edited in place", [&](const fs::path& file) { WriteHostFile(file, theirs); }},
+      {"created", [&](const fs::path& file) { WriteHostFile(file, theirs); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (std::string(c.what) == "created") fs::remove(UserReg());
+    auto registry = Open();
+    RegStore store(*registry);
+    store.SetRoot(regroot::CurrentUser);
+    ASSERT_TRUE(store.OpenPath("\\Software\\Ours", true));
+    store.WriteText("v", "ours");
+    store.ClosePath();
+    c.change(UserReg());
+    EXPECT_THROW(registry->Save(), PrefixError);
+    EXPECT_EQ(ReadHostFile(UserReg()), theirs);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_.path()), fs::directory_iterator()), 2);
+    WriteHostFile(UserReg(), kUser);
+  }
+  // Unchanged since loading, and again after its own save: written.
+  auto registry = Open();
+  RegStore store(*registry);
+  store.SetRoot(regroot::CurrentUser);
+  for (const char* name : {"first", "second"}) {
+    ASSERT_TRUE(store.OpenPath("\\Software\\Ours", true));
+    store.WriteText(name, "ours");
+    store.ClosePath();
+    EXPECT_NO_THROW(registry->Save());
+    EXPECT_NE(ReadHostFile(UserReg()).find(name), std::string::npos);
+  }
 }
 
 TEST_F(PrefixRegistryTest, ASaveThatFailsAtAnyStepLeavesTheOldFile) {

@@ -155,6 +155,34 @@ TEST_F(FileKillerPage, AFailedBackupStopsTheOperation) {
                                        "\"\rФайл оставлен без изменений.");
 }
 
+TEST_F(FileKillerPage, WithNoSourceFileTheBackupIsSkippedAndTheOperationsFailureShown) {
+  const std::string kDeleteFailed = "Ошибка удаления !\rВозможно, файл уже удален.";
+  const std::string kReplaceFailed =
+      "Ошибка замены !\r\rВозможно, не определен исходный файл, имя исходного и\r"
+      "назначенного файла совпадают или замена уже произведена.";
+  Make("NEW.DLL");
+  fs::create_directories(Host("FOLDER"));
+  for (const bool replace : {false, true}) {
+    for (const std::string& source : {std::string(), Win("GONE.DLL"), Win("FOLDER")}) {
+      if (replace && source.empty()) continue;  // the button asks for both names
+      SCOPED_TRACE((replace ? "replace " : "delete ") + source);
+      dialogs.shown.clear();
+      ui::UserClick(Main(replace ? "rbReplaceFile" : "rbDeleteSourceFile"));
+      ASSERT_TRUE(Main<ui::CheckBox>("cbBackUpFile").Checked());
+      if (replace) ui::UserType(Main("edtDestinationFile"), Win("NEW.DLL"));
+      ui::UserType(Main("edtSourceFile"), "x");
+      ui::UserType(Main("edtSourceFile"), source);
+      Click(replace ? "btnReplaceFile" : "btnKillFile");
+      ASSERT_EQ(dialogs.shown.size(), 1u);
+      EXPECT_EQ(dialogs.shown[0].text, replace ? kReplaceFailed : kDeleteFailed);
+      EXPECT_FALSE(fs::exists(Host("GONE.DLL")));
+      EXPECT_FALSE(fs::exists(Host("GONE.DLL.bak")));
+      EXPECT_FALSE(fs::exists(Host("FOLDER.bak")));
+      EXPECT_TRUE(fs::is_directory(Host("FOLDER")));
+    }
+  }
+}
+
 TEST_F(FileKillerPage, ImmediateReplaceCopiesTheDestinationOver) {
   testing::WriteHostFile(Host("OLD.DLL"), "old");
   testing::WriteHostFile(Host("NEW.DLL"), "new");
