@@ -24,6 +24,8 @@ constexpr const char* kUsage =
     "       volnrx-cli --prefix DIR reg query KEY [/v NAME | /ve] [/s]\n"
     "       volnrx-cli --prefix DIR reg add KEY [/v NAME | /ve] [/t TYPE] [/d DATA] [/f]\n"
     "       volnrx-cli --prefix DIR reg delete KEY [/v NAME | /ve | /va] [/f]\n"
+    "       volnrx-cli --prefix DIR reg export KEY FILE [/y]\n"
+    "       volnrx-cli --prefix DIR reg import FILE\n"
     "       volnrx-cli --prefix DIR [--program-dir WINDIR] [COMMAND ...]\n"
     "       volnrx-cli --prefix DIR [--program-dir WINDIR] -f SCRIPT\n"
     "  commands: page N | click NAME | check NAME on|off | item NAME I on|off | select NAME I\n"
