@@ -10,6 +10,7 @@
 
 #include "cli/commands.h"
 #include "prefix/prefix_library.h"
+#include "prefix/prefix_machine.h"
 #include "text/cp1251.h"
 
 namespace vlx::cli {
@@ -28,6 +29,9 @@ constexpr const char* kUsage =
     "       volnrx-cli --prefix DIR reg import FILE\n"
     "       volnrx-cli --prefix DIR [--program-dir WINDIR] [COMMAND ...]\n"
     "       volnrx-cli --prefix DIR [--program-dir WINDIR] -f SCRIPT\n"
+    "       volnrx-cli --prefix DIR --dry-run [reg ... | COMMAND ... | -f SCRIPT]\n"
+    "       volnrx-cli --prefix DIR --backup BACKUPDIR [reg ... | COMMAND ... | -f SCRIPT]\n"
+    "       volnrx-cli --prefix DIR restore BACKUPDIR\n"
     "  commands: page N | click NAME | check NAME on|off | item NAME I on|off | select NAME I\n"
     "            type NAME TEXT | key NAME enter|escape | set NAME N | menu NAME\n"
     "            apply | ok | cancel | answer yes|no|cancel|ok | pick-file PATH\n"
@@ -45,15 +49,24 @@ std::string ReadScript(const std::string& path) {
 
 int Run(std::vector<std::string> args) {
   std::string prefixDir;
-  std::string programDir = prefix::kImageProgramFolder;
+  Options options;
+  options.programDir = prefix::kImageProgramFolder;
   std::string scriptPath;
   bool haveScript = false;
-  while (args.size() >= 2 && (args[0] == "--prefix" || args[0] == "--program-dir" ||
-                              args[0] == "-f")) {
+  for (;;) {
+    if (!args.empty() && args[0] == "--dry-run") {
+      options.dryRun = true;
+      args.erase(args.begin());
+      continue;
+    }
+    if (args.size() < 2 || (args[0] != "--prefix" && args[0] != "--program-dir" && args[0] != "-f" &&
+                            args[0] != "--backup"))
+      break;
     if (args[0] == "--prefix") prefixDir = args[1];
+    if (args[0] == "--backup") options.backupDir = args[1];
     if (args[0] == "--program-dir") {
-      programDir = args[1];
-      if (programDir.empty() || programDir.back() != '\\') programDir += '\\';
+      options.programDir = args[1];
+      if (options.programDir.empty() || options.programDir.back() != '\\') options.programDir += '\\';
     }
     if (args[0] == "-f") {
       scriptPath = args[1];
@@ -71,25 +84,23 @@ int Run(std::vector<std::string> args) {
     std::cerr << "volnrx-cli: --prefix DIR is required for '" << command << "'\n" << kUsage << '\n';
     return 2;
   }
-  if (command != "reg") {
-    std::vector<ScriptCommand> commands;
+  if (options.dryRun && options.backupDir) {
+    PrintError("volnrx-cli: --dry-run and --backup together: a dry run changes nothing to back up");
+    return 2;
+  }
+  if (command != "reg" && command != "restore") {
     try {
-      commands = haveScript ? ParseScript(ReadScript(scriptPath)) : ParseArguments(args);
+      options.commands = haveScript ? ParseScript(ReadScript(scriptPath)) : ParseArguments(args);
       if (haveScript && !args.empty()) throw ScriptError(0, "commands and -f SCRIPT together");
     } catch (const ScriptError& error) {
       PrintError("volnrx-cli: line " + std::to_string(error.line) + ": " + error.reason);
       return 2;
     }
-    prefix::PrefixMachine machine(prefixDir);
-    const int status = RunProgram(machine, programDir, commands);
-    machine.Flush();
-    return status;
+    args.clear();
   }
-  args.erase(args.begin());
   prefix::PrefixMachine machine(prefixDir);
-  const int status = RunReg(machine, args);
-  machine.Flush();
-  return status;
+  return RunOnMachine(Host{machine.platform(), machine.journal(), machine.dialogs()}, options, args,
+                      [&machine] { machine.Flush(); });
 }
 
 }  // namespace

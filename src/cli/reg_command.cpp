@@ -3,11 +3,11 @@
 #include <cstdio>
 #include <fstream>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/host_folder.h"
 #include "store/reg_store.h"
 #include "store/regedit_registry.h"
 #include "text/cp1251.h"
@@ -499,15 +499,6 @@ int Delete(Session& s, const Arguments& a, RegKey root, const std::string& path,
   return kOk;
 }
 
-bool ReadHostFile(const std::string& path, std::string& bytes) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream text;
-  text << in.rdbuf();
-  bytes = text.str();
-  return true;
-}
-
 // reg export KEY FILE [/y]: the key and everything below it as a REGEDIT4 file.
 int Export(Registry& registry, const std::vector<std::string>& args) {
   const bool overwrite = args.size() == 4 && (SameText(args[3], "/y") || SameText(args[3], "-y"));
@@ -531,9 +522,7 @@ int Export(Registry& registry, const std::vector<std::string>& args) {
     PrintError(kNotFound);
     return kFailed;
   }
-  const std::string bytes = writer.Bytes();
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  if (!out || !out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())) || !out.flush()) {
+  if (!HostWriteFile(file, writer.Bytes())) {
     PrintError("ERROR: Cannot write " + file + ".");
     return kFailed;
   }
@@ -548,7 +537,7 @@ int Import(Registry& registry, const std::vector<std::string>& args) {
     return kFailed;
   }
   std::string bytes;
-  if (!ReadHostFile(args[1], bytes)) {
+  if (!HostReadFile(args[1], bytes)) {
     PrintError("ERROR: Cannot read " + args[1] + ".");
     return kFailed;
   }
@@ -572,10 +561,9 @@ int Import(Registry& registry, const std::vector<std::string>& args) {
 
 }  // namespace
 
-int RunReg(prefix::PrefixMachine& machine, const std::vector<std::string>& args) {
+int RunReg(Registry& registry, const std::vector<std::string>& args) {
   Arguments a;
   const std::string operation = args.empty() ? std::string() : args[0];
-  Registry& registry = *machine.platform().registry;
   if (SameText(operation, "export")) return Export(registry, args);
   if (SameText(operation, "import")) return Import(registry, args);
   const bool known = SameText(operation, "query") || SameText(operation, "add") ||

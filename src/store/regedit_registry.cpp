@@ -30,12 +30,13 @@ class OpenedKey {
   RegKey key_ = 0;
 };
 
-void ExportTree(Registry& registry, RegKey key, const std::string& fullName, Writer& out) {
-  out.Key(fullName);
+void ExportTree(Registry& registry, RegKey key, const std::string& fullName,
+                std::vector<Entry>& out) {
+  out.push_back({Entry::Kind::Key, fullName, {}, 0, {}});
   std::string name, data;
   std::uint32_t type = 0;
   for (std::uint32_t i = 0; registry.EnumValue(key, i, name, type, data) == winerr::Success; ++i)
-    out.Value(name, type, data);
+    out.push_back({Entry::Kind::Value, fullName, name, type, data});
   std::vector<std::string> subkeys;
   while (registry.EnumKey(key, static_cast<std::uint32_t>(subkeys.size()), name) == winerr::Success)
     subkeys.push_back(name);
@@ -48,6 +49,13 @@ void ExportTree(Registry& registry, RegKey key, const std::string& fullName, Wri
 }  // namespace
 
 bool ExportKey(Registry& registry, const std::string& fullName, Writer& out) {
+  std::vector<Entry> entries;
+  if (!ExportKey(registry, fullName, entries)) return false;
+  for (const Entry& entry : entries) out.Add(entry);
+  return true;
+}
+
+bool ExportKey(Registry& registry, const std::string& fullName, std::vector<Entry>& out) {
   RegKey root = 0;
   std::string path, rootName;
   if (!SplitKeyName(fullName, root, path, rootName)) return false;

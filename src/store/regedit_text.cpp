@@ -82,6 +82,12 @@ bool SplitKeyName(const std::string& text, RegKey& root, std::string& path, std:
   return false;
 }
 
+std::string RootName(RegKey root) {
+  for (const auto& r : kRoots)
+    if (r.key == root) return r.longName;
+  return {};
+}
+
 Writer::Writer(Form form) : form_(form) {}
 
 void Writer::Key(const std::string& fullName) { body_ += "\r\n[" + fullName + "]\r\n"; }

@@ -61,5 +61,7 @@ Script Parse(std::string_view bytes);
 // "HKCU\Software\X" or "HKEY_CURRENT_USER\Software\X": root, path below it and the long root
 // name. False for an unknown root.
 bool SplitKeyName(const std::string& text, RegKey& root, std::string& path, std::string& rootName);
+// "HKEY_CURRENT_USER" for regroot::CurrentUser; empty for a handle that is no root.
+std::string RootName(RegKey root);
 
 }  // namespace vlx::regedit
