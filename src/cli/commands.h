@@ -57,6 +57,11 @@ bool WriteBackup(overlay::Overlay& overlay, const std::string& folder);
 // since (each such file is named).
 int RunRestore(Platform& platform, const std::string& folder);
 
+// The refusal while the program's window (or another volnrx-cli) runs on the same machine.
+inline constexpr const char* kAnotherCopy =
+    "volnrx-cli: the program is already running on this machine (its window or another "
+    "volnrx-cli); nothing was changed";
+
 // Writes CP1251 text to stdout as UTF-8.
 void Print(const std::string& cp1251Text);
 void PrintError(const std::string& cp1251Text);

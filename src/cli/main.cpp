@@ -1,22 +1,47 @@
-// volnrx-cli: the headless front end over the offline machine image.
+// volnrx-cli: the headless front end, over an offline machine image (--prefix DIR) or, built
+// for Windows, over the running system.
 #include <cstdio>
 #include <exception>
 #include <iostream>
 #include <string>
 #include <vector>
 
-#include <fstream>
-#include <sstream>
-
 #include "cli/commands.h"
+#include "cli/host_folder.h"
+#include "text/cp1251.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#include <objbase.h>
+
+#include "win32/win32_desktop.h"
+#include "win32/win32_module.h"
+#include "win32/win32_platform.h"
+#else
 #include "prefix/prefix_library.h"
 #include "prefix/prefix_machine.h"
-#include "text/cp1251.h"
+#endif
 
 namespace vlx::cli {
 
-void Print(const std::string& cp1251Text) { std::cout << Cp1251ToUtf8(cp1251Text) << '\n'; }
-void PrintError(const std::string& cp1251Text) { std::cerr << Cp1251ToUtf8(cp1251Text) << '\n'; }
+namespace {
+
+// The terminal's text: UTF-8 on Linux; on Windows the OEM code page that consoles (and reg.exe
+// redirected to a file) use.
+std::string TerminalText(const std::string& cp1251Text) {
+#ifdef _WIN32
+  std::string oem(cp1251Text.size(), '\0');
+  if (!oem.empty()) CharToOemBuffA(cp1251Text.data(), oem.data(), static_cast<DWORD>(oem.size()));
+  return oem;
+#else
+  return Cp1251ToUtf8(cp1251Text);
+#endif
+}
+
+}  // namespace
+
+void Print(const std::string& cp1251Text) { std::cout << TerminalText(cp1251Text) << '\n'; }
+void PrintError(const std::string& cp1251Text) { std::cerr << TerminalText(cp1251Text) << '\n'; }
 
 namespace {
 
@@ -32,25 +57,28 @@ constexpr const char* kUsage =
     "       volnrx-cli --prefix DIR --dry-run [reg ... | COMMAND ... | -f SCRIPT]\n"
     "       volnrx-cli --prefix DIR --backup BACKUPDIR [reg ... | COMMAND ... | -f SCRIPT]\n"
     "       volnrx-cli --prefix DIR restore BACKUPDIR\n"
+    "  volnrx-cli.exe on Windows takes the same commands without --prefix DIR (and without init)\n"
+    "  and acts on the running system.\n"
     "  commands: page N | click NAME | check NAME on|off | item NAME I on|off | select NAME I\n"
     "            type NAME TEXT | key NAME enter|escape | set NAME N | menu NAME\n"
     "            apply | ok | cancel | answer yes|no|cancel|ok | pick-file PATH\n"
     "            pick-folder PATH | pick-colour 0xBBGGRR | pick-icon FILE,INDEX\n"
     "            cancel-dialog | dump [NAME] | show";
 
-// The script's text, converted to code page 1251 like the arguments.
+// The script's text in code page 1251: converted from UTF-8 on Linux, as it is on Windows.
 std::string ReadScript(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot read the script " + path);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return Utf8ToCp1251(text.str());
+  std::string text;
+  if (!HostReadFile(path, text)) throw std::runtime_error("cannot read the script " + path);
+#ifdef _WIN32
+  return text;
+#else
+  return Utf8ToCp1251(text);
+#endif
 }
 
 int Run(std::vector<std::string> args) {
   std::string prefixDir;
   Options options;
-  options.programDir = prefix::kImageProgramFolder;
   std::string scriptPath;
   bool haveScript = false;
   for (;;) {
@@ -74,16 +102,23 @@ int Run(std::vector<std::string> args) {
     }
     args.erase(args.begin(), args.begin() + 2);
   }
+  const std::string command = args.empty() ? std::string() : args[0];
+#ifdef _WIN32
+  if ((args.empty() && !haveScript) || command == "init" || !prefixDir.empty()) {
+    std::cerr << kUsage << '\n';
+    return 2;
+  }
+#else
   if (args.empty() && prefixDir.empty()) {
     std::cerr << kUsage << '\n';
     return 2;
   }
-  const std::string command = args.empty() ? std::string() : args[0];
   if (command == "init") return RunInit({args.begin() + 1, args.end()});
   if (prefixDir.empty()) {
     std::cerr << "volnrx-cli: --prefix DIR is required for '" << command << "'\n" << kUsage << '\n';
     return 2;
   }
+#endif
   if (options.dryRun && options.backupDir) {
     PrintError("volnrx-cli: --dry-run and --backup together: a dry run changes nothing to back up");
     return 2;
@@ -98,17 +133,40 @@ int Run(std::vector<std::string> args) {
     }
     args.clear();
   }
+#ifdef _WIN32
+  // The running system: its registry and files, the program's folder beside this executable,
+  // message boxes and pickers answered from the script's queues.
+  if (options.programDir.empty()) options.programDir = win32::FolderOf(win32::ProgramModulePath());
+  CoInitialize(nullptr);
+  win32::Win32Platform system;
+  win32::Win32Desktop desktop;
+  prefix::Journal journal;
+  prefix::PrefixDialogs dialogs(journal);
+  Platform& platform = system.platform();
+  platform.desktop = &desktop;
+  platform.dialogs = &dialogs;
+  const int status = RunOnMachine(Host{platform, journal, dialogs}, options, args, [] {});
+  CoUninitialize();
+  return status;
+#else
+  if (options.programDir.empty()) options.programDir = prefix::kImageProgramFolder;
   prefix::PrefixMachine machine(prefixDir);
   return RunOnMachine(Host{machine.platform(), machine.journal(), machine.dialogs()}, options, args,
                       [&machine] { machine.Flush(); });
+#endif
 }
 
 }  // namespace
 }  // namespace vlx::cli
 
 int main(int argc, char** argv) {
+  // Arguments arrive in the ANSI code page on Windows, in UTF-8 elsewhere.
   std::vector<std::string> args;
+#ifdef _WIN32
+  for (int i = 1; i < argc; ++i) args.push_back(argv[i]);
+#else
   for (int i = 1; i < argc; ++i) args.push_back(vlx::Utf8ToCp1251(argv[i]));
+#endif
   try {
     return vlx::cli::Run(std::move(args));
   } catch (const std::exception& error) {

@@ -73,9 +73,10 @@ class Runner {
   ~Runner() { host_.dialogs.onMessage = nullptr; }
 
   int Run(const std::vector<ScriptCommand>& commands) {
-    if (!StartProgram(ctx_)) {  // another copy runs: it was told, this one ends
+    if (!StartProgram(ctx_)) {  // another copy runs: it was told, this one changes nothing
       PrintJournal();
-      return 0;
+      PrintError(kAnotherCopy);
+      return 1;
     }
     ShowMainWindow(ctx_);
     PrintJournal();

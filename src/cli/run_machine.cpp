@@ -1,5 +1,7 @@
 // The commands on one machine, straight, as a dry run over an overlay, or backed up first.
+#include "app/main_window.h"
 #include "cli/commands.h"
+#include "text/cp1251.h"
 #include "overlay/overlay.h"
 #include "store/store_error.h"
 
@@ -12,10 +14,26 @@ int RunCommands(Host host, const Options& options, const std::vector<std::string
   return RunProgram(host, options.programDir, options.commands);
 }
 
+// Commands that write without starting the program: reg add, delete and import, and restore.
+bool WritesWithoutProgram(const std::vector<std::string>& args) {
+  if (args.empty()) return false;
+  if (args[0] == "restore") return true;
+  if (args[0] != "reg" || args.size() < 2) return false;
+  for (const char* op : {"add", "delete", "import"})
+    if (EqualNoCaseCp1251(args[1], op)) return true;
+  return false;
+}
+
 }  // namespace
 
 int RunOnMachine(Host host, const Options& options, const std::vector<std::string>& args,
                  const std::function<void()>& flush) {
+  // The program's single-instance rule: while its window runs nothing else writes, and while
+  // this runs the window does not start.
+  if (WritesWithoutProgram(args) && !host.platform.desktop->CreateInstanceMutex(kInstanceName)) {
+    PrintError(kAnotherCopy);
+    return 1;
+  }
   if (!args.empty() && args[0] == "restore") {
     if (args.size() != 2) {
       PrintError("volnrx-cli: restore needs the backup folder");
