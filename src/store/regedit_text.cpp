@@ -49,10 +49,15 @@ std::string FromUtf16Bytes(std::string_view bytes) {
   return Utf16ToCp1251(units);
 }
 
+// A quoted name or string; line breaks (possible only in names here) as \n and \r.
 std::string Quoted(const std::string& text) {
   std::string out = "\"";
   for (char c : text) {
     if (c == '\\' || c == '"') out += '\\';
+    if (c == '\n' || c == '\r') {
+      out += c == '\n' ? "\\n" : "\\r";
+      continue;
+    }
     out += c;
   }
   return out + '"';
