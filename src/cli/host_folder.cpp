@@ -1,7 +1,7 @@
 #include "cli/host_folder.h"
 
-#include <fstream>
-#include <sstream>
+#include <cstdio>
+#include <memory>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -39,18 +39,33 @@ bool HostFolderExists(const std::string& path) {
 #endif
 }
 
+namespace {
+// C stdio, not iostreams: libstdc++'s file streams import msvcrt functions Windows 98 lacks.
+struct CloseFile {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using File = std::unique_ptr<std::FILE, CloseFile>;
+}  // namespace
+
+bool HostFileExists(const std::string& path) { return File(std::fopen(path.c_str(), "rb")) != nullptr; }
+
 bool HostWriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  return out && out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())) && out.flush();
+  File file(std::fopen(path.c_str(), "wb"));
+  if (!file) return false;
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
+  return std::fclose(file.release()) == 0 && written;
 }
 
 bool HostReadFile(const std::string& path, std::string& bytes) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream text;
-  text << in.rdbuf();
-  bytes = text.str();
-  return !in.bad();
+  File file(std::fopen(path.c_str(), "rb"));
+  if (!file) return false;
+  std::string read;
+  char buffer[65536];
+  std::size_t count = 0;
+  while ((count = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) read.append(buffer, count);
+  if (std::ferror(file.get())) return false;
+  bytes = std::move(read);
+  return true;
 }
 
 }  // namespace vlx::cli

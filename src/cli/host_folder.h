@@ -10,6 +10,7 @@ std::string HostJoin(const std::string& folder, const std::string& name);
 // A new folder; false when it exists already or cannot be made.
 bool HostMakeFolder(const std::string& path);
 bool HostFolderExists(const std::string& path);
+bool HostFileExists(const std::string& path);
 bool HostWriteFile(const std::string& path, const std::string& bytes);
 bool HostReadFile(const std::string& path, std::string& bytes);
 

@@ -2,7 +2,6 @@
 // for Windows, over the running system.
 #include <cstdio>
 #include <exception>
-#include <iostream>
 #include <string>
 #include <vector>
 
@@ -38,10 +37,17 @@ std::string TerminalText(const std::string& cp1251Text) {
 #endif
 }
 
+// A line on the stream, through C stdio: iostreams would bring in msvcrt functions that
+// Windows 98 lacks.
+void WriteLine(std::FILE* stream, const std::string& text) {
+  std::fwrite(text.data(), 1, text.size(), stream);
+  std::fputc('\n', stream);
+}
+
 }  // namespace
 
-void Print(const std::string& cp1251Text) { std::cout << TerminalText(cp1251Text) << '\n'; }
-void PrintError(const std::string& cp1251Text) { std::cerr << TerminalText(cp1251Text) << '\n'; }
+void Print(const std::string& cp1251Text) { WriteLine(stdout, TerminalText(cp1251Text)); }
+void PrintError(const std::string& cp1251Text) { WriteLine(stderr, TerminalText(cp1251Text)); }
 
 namespace {
 
@@ -105,17 +111,17 @@ int Run(std::vector<std::string> args) {
   const std::string command = args.empty() ? std::string() : args[0];
 #ifdef _WIN32
   if ((args.empty() && !haveScript) || command == "init" || !prefixDir.empty()) {
-    std::cerr << kUsage << '\n';
+    WriteLine(stderr, kUsage);
     return 2;
   }
 #else
   if (args.empty() && prefixDir.empty()) {
-    std::cerr << kUsage << '\n';
+    WriteLine(stderr, kUsage);
     return 2;
   }
   if (command == "init") return RunInit({args.begin() + 1, args.end()});
   if (prefixDir.empty()) {
-    std::cerr << "volnrx-cli: --prefix DIR is required for '" << command << "'\n" << kUsage << '\n';
+    WriteLine(stderr, "volnrx-cli: --prefix DIR is required for '" + command + "'\n" + kUsage);
     return 2;
   }
 #endif

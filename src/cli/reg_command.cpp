@@ -1,7 +1,6 @@
 // volnrx-cli reg: query, add and delete with the Windows reg tool's arguments and output.
 #include <cctype>
 #include <cstdio>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -513,7 +512,7 @@ int Export(Registry& registry, const std::vector<std::string>& args) {
     return kFailed;
   }
   const std::string& file = args[2];
-  if (!overwrite && std::ifstream(file, std::ios::binary)) {
+  if (!overwrite && HostFileExists(file)) {
     PrintError("ERROR: " + file + " exists; add /y to overwrite it (no confirmation prompt here).");
     return kFailed;
   }
