@@ -2,14 +2,17 @@
 //   undo.reg      REGEDIT4 in the forms Windows 98's regedit reads: values set back, keys the
 //                 run created deleted ([-KEY]), trees it deleted written out again
 //   files\N       the earlier copy of each file the run changed or deleted
-//   manifest.txt  one line per item, fields separated by tabs (code page 1251, CR LF):
+//   manifest.txt  one line per item, fields separated by tabs (code page 1251, CR LF; a tab,
+//                 line break or '%' inside a field is written %09, %0A, %0D, %25):
 //                   volnerix-backup 1
 //                   value<TAB>KEY<TAB>NAME          a value the run created: removed on restore
 //                   path<TAB>PATH<TAB>BEFORE<TAB>ATTRIBUTES<TAB>AFTER
 //                 BEFORE is "none", "folder" or files\N; ATTRIBUTES the earlier attributes in
 //                 hexadecimal; AFTER "none", "folder" or "file SIZE HASH" (FNV-1a of the bytes
 //                 the run left), what a restore checks before it changes anything.
+#include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 
 #include "cli/commands.h"
@@ -40,6 +43,31 @@ std::string AfterText(const overlay::FileState& state) {
   if (!state.exists) return "none";
   if (state.directory) return "folder";
   return Fingerprint(state.bytes.value_or(std::string()));
+}
+
+std::string Escaped(const std::string& field) {
+  std::string out;
+  for (char c : field) {
+    if (c == '%' || c == '\t' || c == '\r' || c == '\n')
+      out += "%" + Hex(static_cast<unsigned char>(c), 2);
+    else
+      out += c;
+  }
+  return out;
+}
+
+std::string Unescaped(const std::string& field) {
+  std::string out;
+  for (std::size_t i = 0; i < field.size(); ++i) {
+    if (field[i] == '%' && i + 2 < field.size() && std::isxdigit(static_cast<unsigned char>(field[i + 1])) &&
+        std::isxdigit(static_cast<unsigned char>(field[i + 2]))) {
+      out += static_cast<char>(std::strtoul(field.substr(i + 1, 2).c_str(), nullptr, 16));
+      i += 2;
+    } else {
+      out += field[i];
+    }
+  }
+  return out;
 }
 
 std::vector<std::string> Split(const std::string& text, const std::string& separator) {
@@ -79,7 +107,8 @@ bool ReadManifest(const std::string& folder, Manifest& out, std::string& error) 
   }
   for (std::size_t i = 1; i < lines.size(); ++i) {
     if (lines[i].empty()) continue;
-    const std::vector<std::string> f = Split(lines[i], "\t");
+    std::vector<std::string> f = Split(lines[i], "\t");
+    for (std::string& field : f) field = Unescaped(field);
     if (f[0] == "value" && f.size() == 3) {
       out.values.emplace_back(f[1], f[2]);
     } else if (f[0] == "path" && f.size() == 5) {
@@ -135,7 +164,7 @@ bool WriteBackup(overlay::Overlay& overlay, const std::string& folder) {
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const regedit::Entry& entry = entries[i];
     if (entry.kind == regedit::Entry::Kind::DeleteValue) {
-      manifest += "value\t" + entry.key + "\t" + entry.name + "\r\n";
+      manifest += "value\t" + Escaped(entry.key) + "\t" + Escaped(entry.name) + "\r\n";
       continue;
     }
     if (entry.kind == regedit::Entry::Kind::Key) {
@@ -161,7 +190,7 @@ bool WriteBackup(overlay::Overlay& overlay, const std::string& folder) {
       saved = "files\\" + std::to_string(++copies);
       ok = HostWriteFile(HostJoin(HostJoin(folder, "files"), std::to_string(copies)), *before.bytes) && ok;
     }
-    manifest += "path\t" + path + "\t" + saved + "\t" + Hex(before.attributes, 2) + "\t" + AfterText(after) + "\r\n";
+    manifest += "path\t" + Escaped(path) + "\t" + saved + "\t" + Hex(before.attributes, 2) + "\t" + AfterText(after) + "\r\n";
   }
   ok = HostWriteFile(HostJoin(folder, "manifest.txt"), manifest) && ok;
   if (!ok) PrintError("volnrx-cli: cannot write the backup in " + folder + "; nothing was changed");

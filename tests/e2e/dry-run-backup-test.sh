@@ -92,4 +92,19 @@ out=$(run restore "$work/backup" 2>&1); rc=$?
 expect_eq "restore: the registry as before" "$registry_before" "$(dump_registry)"
 expect_eq "restore: the files as before" "$files_before" "$(image_sum | grep -v '\.reg')"
 
+# 3. A backed-up reg import that deletes a tree, creates keys and values (a name with a tab in it)
+# and changes one: restore puts every key and value back.
+run reg add 'HKCU\Software\Старое\Ветка' /v v /d old /f >/dev/null
+registry_before=$(dump_registry)
+printf 'REGEDIT4\r\n\r\n[-HKEY_CURRENT_USER\\Software\\Старое]\r\n\r\n[HKEY_CURRENT_USER\\Software\\Новое\\Ключ]\r\n"x"="y"\r\n\r\n[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n"MenuShowDelay"="1"\r\n"a\tb"="x"\r\n"Новое"=dword:00000002\r\n\r\n' |
+  iconv -f UTF-8 -t CP1251 >"$work/change.reg"
+out=$(run --backup "$work/backup2" reg import "$work/change.reg" 2>&1); rc=$?
+[ "$rc" = 0 ] || fail "backed-up import exit status $rc: $out"
+grep -qF "$(printf 'value\tHKEY_CURRENT_USER\\Control Panel\\Desktop\ta%%09b')" "$work/backup2/manifest.txt" ||
+  fail "the manifest does not list the new value with the tab in its name"
+run reg query 'HKCU\Software\Старое' >/dev/null 2>&1 && fail "the import did not delete the tree"
+out=$(run restore "$work/backup2" 2>&1); rc=$?
+[ "$rc" = 0 ] || fail "restore of the import exit status $rc: $out"
+expect_eq "restore after an import: the registry as before" "$registry_before" "$(dump_registry)"
+
 finish "dry run, backup and restore"
