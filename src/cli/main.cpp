@@ -60,8 +60,8 @@ constexpr const char* kUsage =
     "       volnrx-cli --prefix DIR reg import FILE\n"
     "       volnrx-cli --prefix DIR [--program-dir WINDIR] [COMMAND ...]\n"
     "       volnrx-cli --prefix DIR [--program-dir WINDIR] -f SCRIPT\n"
-    "       volnrx-cli --prefix DIR --dry-run [reg ... | COMMAND ... | -f SCRIPT]\n"
-    "       volnrx-cli --prefix DIR --backup BACKUPDIR [reg ... | COMMAND ... | -f SCRIPT]\n"
+    "       volnrx-cli --prefix DIR [reg ... | COMMAND ... | -f SCRIPT] --dry-run\n"
+    "       volnrx-cli --prefix DIR [reg ... | COMMAND ... | -f SCRIPT] --backup BACKUPDIR\n"
     "       volnrx-cli --prefix DIR restore BACKUPDIR\n"
     "  volnrx-cli.exe on Windows takes the same commands without --prefix DIR (and without init)\n"
     "  and acts on the running system.\n"
@@ -87,17 +87,22 @@ int Run(std::vector<std::string> args) {
   Options options;
   std::string scriptPath;
   bool haveScript = false;
-  for (;;) {
-    if (!args.empty() && args[0] == "--dry-run") {
+  // --dry-run and --backup DIR may also follow the commands ("apply --backup DIR").
+  for (std::size_t i = 0; i < args.size();) {
+    if (args[i] == "--dry-run") {
       options.dryRun = true;
-      args.erase(args.begin());
-      continue;
+      args.erase(args.begin() + static_cast<long>(i));
+    } else if (args[i] == "--backup" && i + 1 < args.size()) {
+      options.backupDir = args[i + 1];
+      args.erase(args.begin() + static_cast<long>(i), args.begin() + static_cast<long>(i) + 2);
+    } else {
+      ++i;
     }
-    if (args.size() < 2 || (args[0] != "--prefix" && args[0] != "--program-dir" && args[0] != "-f" &&
-                            args[0] != "--backup"))
+  }
+  for (;;) {
+    if (args.size() < 2 || (args[0] != "--prefix" && args[0] != "--program-dir" && args[0] != "-f"))
       break;
     if (args[0] == "--prefix") prefixDir = args[1];
-    if (args[0] == "--backup") options.backupDir = args[1];
     if (args[0] == "--program-dir") {
       options.programDir = args[1];
       if (options.programDir.empty() || options.programDir.back() != '\\') options.programDir += '\\';

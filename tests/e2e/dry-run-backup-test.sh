@@ -61,7 +61,7 @@ expect_has "... its lines" '+ConfirmFileOp=0' "$out"
 expect_has "attribute changes" 'attributes C:\WINDOWS\desktop.ini ---A -> -H-A' "$out"
 expect_has "the owner" '"RegisteredOwner"="Анна"' "$out"
 
-out=$(run --dry-run reg add 'HKCU\Software\Проба' /v x /d y /f 2>&1)
+out=$(run reg add 'HKCU\Software\Проба' /v x /d y /f --dry-run 2>&1)
 expect_has "a dry run of reg add" '"x"="y"' "$out"
 expect_eq "... changes nothing" "$before" "$(image_sum)"
 
@@ -75,7 +75,8 @@ expect_has "the run wrote" "RegisteredOwner    REG_SZ    Анна" \
   "$(run reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion' /v RegisteredOwner)"
 head -c 8 "$work/backup/undo.reg" | grep -qx REGEDIT4 || fail "undo.reg is no REGEDIT4 file"
 grep -q '"[^"]*"=-' "$work/backup/undo.reg" && fail "undo.reg deletes a value (Windows 98 cannot)"
-out=$(run --backup "$work/backup" -f "$work/norun.txt" 2>&1) && fail "a backup into an existing folder ran"
+out=$(run page 4 check cbStartMenuItem6 off apply --backup "$work/backup" 2>&1) &&
+  fail "a backup into an existing folder ran"
 expect_has "... refused" "must not exist yet" "$out"
 
 batch=$(find_file autoexec.bat)
