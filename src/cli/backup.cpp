@@ -48,10 +48,12 @@ std::string AfterText(const overlay::FileState& state) {
 std::string Escaped(const std::string& field) {
   std::string out;
   for (char c : field) {
-    if (c == '%' || c == '\t' || c == '\r' || c == '\n')
-      out += "%" + Hex(static_cast<unsigned char>(c), 2);
-    else
+    if (c == '%' || c == '\t' || c == '\r' || c == '\n') {
+      out += '%';
+      out += Hex(static_cast<unsigned char>(c), 2);
+    } else {
       out += c;
+    }
   }
   return out;
 }

@@ -67,7 +67,9 @@ std::vector<Step> Steps(const std::vector<std::string>& a, const std::vector<std
 
 std::string Range(std::size_t start, std::size_t count) {
   // One-based; an empty range names the line before it.
-  return std::to_string(count ? start + 1 : start) + (count == 1 ? "" : "," + std::to_string(count));
+  std::string text = std::to_string(count ? start + 1 : start);
+  if (count != 1) text.append(",").append(std::to_string(count));
+  return text;
 }
 
 }  // namespace
