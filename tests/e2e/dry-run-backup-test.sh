@@ -7,8 +7,9 @@ set -uo pipefail
 source "$(dirname "$0")/lib.sh" "$@"
 
 # Every file's bytes, every entry's mode and the DOS attributes Wine keeps in user.DOSATTRIB.
-image_sum() {
-  (cd "$work/img" && find . -type f -print0 | sort -z | xargs -0 sha256sum &&
+image_sum() { tree_sum "$work/img"; }
+tree_sum() {  # DIR
+  (cd "$1" && find . -type f -print0 | sort -z | xargs -0 sha256sum &&
      find . -print0 | sort -z | xargs -0 stat -c '%n %a %s' &&
      find . -print0 | sort -z | xargs -0 -n 50 getfattr -h -d -m user.DOSATTRIB 2>/dev/null)
 }
@@ -65,11 +66,19 @@ out=$(run reg add 'HKCU\Software\Проба' /v x /d y /f --dry-run 2>&1)
 expect_has "a dry run of reg add" '"x"="y"' "$out"
 expect_eq "... changes nothing" "$before" "$(image_sum)"
 
-# 2. Backup, every page, restore: registry and files as before.
+# 2. Backup, every page, restore: registry and files as before. The backed-up run changes what
+# a plain run changes (a copy of the image gets the plain run).
 registry_before=$(dump_registry)
 files_before=$(image_sum | grep -v '\.reg')
+cp -a "$work/img" "$work/plain"
+"$cli" --prefix "$work/plain" -f "$work/pages.txt" >/dev/null 2>&1 || fail "plain run failed"
 out=$(run --backup "$work/backup" -f "$work/pages.txt" 2>&1); rc=$?
 [ "$rc" = 0 ] || fail "backed-up run exit status $rc"
+expect_eq "a backed-up run writes the registry a plain run writes" \
+  "$("$cli" --prefix "$work/plain" reg query HKLM /s; "$cli" --prefix "$work/plain" reg query HKCU /s)" \
+  "$(dump_registry)"
+expect_eq "... and the files and their attributes" "$(tree_sum "$work/plain/drive_c")" \
+  "$(tree_sum "$work/img/drive_c")"
 expect_has "the run's journal" "journal: SendMessage HWND_BROADCAST WM_WININICHANGE 0 0" "$out"
 expect_has "the run wrote" "RegisteredOwner    REG_SZ    Анна" \
   "$(run reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion' /v RegisteredOwner)"
