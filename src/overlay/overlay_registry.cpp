@@ -27,6 +27,25 @@ auto FindNamed(List& list, const std::string& name, Name&& nameOf) {
 
 const std::string& SelfName(const std::string& s) { return s; }
 
+// The registry's order of names: by their lower-case code points ("_" before letters, "Ё" after
+// "я"), for subkeys and values alike.
+bool PlatformBefore(const std::string& a, const std::string& b) {
+  const std::size_t n = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    const char32_t x = Cp1251ToCodePoint(Cp1251ToLower(static_cast<unsigned char>(a[i])));
+    const char32_t y = Cp1251ToCodePoint(Cp1251ToLower(static_cast<unsigned char>(b[i])));
+    if (x != y) return x < y;
+  }
+  return a.size() < b.size();
+}
+
+template <class List, class Item, class Name>
+void InsertSorted(List& list, Item item, Name&& nameOf) {
+  const auto at = std::find_if(list.begin(), list.end(),
+                               [&](const auto& other) { return PlatformBefore(nameOf(item), nameOf(other)); });
+  list.insert(at, std::move(item));
+}
+
 long Fill(std::uint32_t valueType, const std::string& bytes, std::uint32_t* type,
           unsigned char* data, std::uint32_t* size) {
   if (type) *type = valueType;
@@ -223,9 +242,15 @@ RegKey OverlayRegistry::NewHandle(const Path& key) {
   return handle;
 }
 
+bool OverlayRegistry::ParentGone(RegKey parent) {
+  Path at;
+  return handles_.count(parent) && Resolve(parent, "", at) && !Exists(at);
+}
+
 long OverlayRegistry::OpenKey(RegKey parent, const std::string& path, RegKey& result) {
   Path key;
   if (!Resolve(parent, path, key)) return winerr::InvalidHandle;
+  if (ParentGone(parent)) return winerr::KeyDeleted;
   if (!Exists(key)) return winerr::FileNotFound;
   result = NewHandle(key);
   return winerr::Success;
@@ -234,12 +259,13 @@ long OverlayRegistry::OpenKey(RegKey parent, const std::string& path, RegKey& re
 long OverlayRegistry::CreateKey(RegKey parent, const std::string& path, RegKey& result) {
   Path key;
   if (!Resolve(parent, path, key)) return winerr::InvalidHandle;
+  if (ParentGone(parent)) return winerr::KeyDeleted;
   if (!Exists(key)) {
     // Every missing level, from the top down.
     std::vector<Path> missing;
     for (Path at = key; !at.path.empty() && !Exists(at); at = Parent(at)) missing.push_back(at);
     for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
-      Load(Parent(*it)).subkeys.push_back(LastName(*it));
+      InsertSorted(Load(Parent(*it)).subkeys, LastName(*it), SelfName);
       Node& node = nodes_[it->id];
       node = Node{StoredName(Parent(*it)) + "\\" + LastName(*it), it->root, it->path, true, {}, {}};
     }
@@ -280,7 +306,7 @@ long OverlayRegistry::SetValue(RegKey key, const std::string& name, std::uint32_
     it->type = type;
     it->data = bytes;
   } else {
-    node.values.push_back({name, type, bytes});
+    InsertSorted(node.values, Value{name, type, bytes}, ValueName<Value>);
   }
   return winerr::Success;
 }

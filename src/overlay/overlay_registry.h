@@ -67,6 +67,8 @@ class OverlayRegistry : public Registry {
   std::string StoredName(const Path& key);
   Node* Loaded(const Path& key);
   RegKey NewHandle(const Path& key);
+  // An open handle whose key was deleted since.
+  bool ParentGone(RegKey parent);
   static Path Parent(const Path& key);
   static std::string LastName(const Path& key);
   std::vector<Value> BaseValues(const Path& key);
