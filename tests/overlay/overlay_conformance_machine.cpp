@@ -1,36 +1,12 @@
-// The conformance suite through the overlay of a dry run over an offline image: the decorator
-// must answer every port call as the adapter below it would. Files are read as the overlay holds
-// them; bytes written around the ports go to the image, which the overlay reads until it has a
-// change of its own for that file.
+// The native conformance suite through the overlay over the offline image.
+#include "overlay/overlay_conformance_machine.h"
+
 #include "native/prefix_conformance_machine.h"
-#include "overlay/overlay.h"
 
 namespace vlx::conformance {
 
-namespace {
-
-class OverlayConformanceMachine : public ConformanceMachine {
- public:
-  OverlayConformanceMachine() : base_(MakePrefixConformanceMachine()), overlay_(base_->platform()) {}
-
-  Platform& platform() override { return overlay_.platform(); }
-  std::string ScratchFile(const std::string& name) override { return base_->ScratchFile(name); }
-  std::string ReadFileBytes(const std::string& path) override {
-    return overlay_.files().After(path).bytes.value_or(std::string());
-  }
-  void WriteFileBytes(const std::string& path, const std::string& bytes) override {
-    base_->WriteFileBytes(path, bytes);
-  }
-
- private:
-  std::unique_ptr<ConformanceMachine> base_;
-  overlay::Overlay overlay_;
-};
-
-}  // namespace
-
 std::unique_ptr<ConformanceMachine> MakeConformanceMachine() {
-  return std::make_unique<OverlayConformanceMachine>();
+  return std::make_unique<OverlayConformanceMachine>(MakePrefixConformanceMachine());
 }
 
 }  // namespace vlx::conformance
