@@ -1,24 +1,66 @@
 // volnrx-cli commands. Arguments arrive converted to code page 1251.
 #pragma once
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/script.h"
-#include "prefix/prefix_machine.h"
+#include "platform/platform.h"
+#include "prefix/journal.h"
+#include "prefix/prefix_dialogs.h"
+
+namespace vlx::overlay {
+class Overlay;
+}
 
 namespace vlx::cli {
 
 // volnrx-cli init DIR: a fresh Windows 98-like machine image; refuses an existing one.
 int RunInit(const std::vector<std::string>& args);
 // volnrx-cli --prefix DIR reg query|add|delete ...: the Windows reg tool's forms and output.
-int RunReg(prefix::PrefixMachine& machine, const std::vector<std::string>& args);
+int RunReg(Registry& registry, const std::vector<std::string>& args);
+
+// What the program runs over: the ports, the journal of the calls that have no effect offline
+// (printed as the run goes) and the dialogs, answered from queues.
+struct Host {
+  Platform& platform;
+  prefix::Journal& journal;
+  prefix::PrefixDialogs& dialogs;
+};
 
 // volnrx-cli --prefix DIR [--program-dir DIR] [COMMAND ...] | -f SCRIPT: the program started
 // over the image, then the commands. 0 when they all ran or the program ended itself; 2 after a
 // script error, which names the line.
-int RunProgram(prefix::PrefixMachine& machine, const std::string& programDir,
+int RunProgram(Host host, const std::string& programDir,
                const std::vector<ScriptCommand>& commands);
+
+// How the commands run: the program's folder, the parsed program commands, and whether the
+// changes are only shown (--dry-run) or first backed up (--backup DIR).
+struct Options {
+  std::string programDir;
+  std::vector<ScriptCommand> commands;
+  bool dryRun = false;
+  std::optional<std::string> backupDir;
+};
+
+// The commands on a machine: `args` is "reg ...", "restore DIR", or empty for the program
+// commands of `options`. `flush` saves what the machine keeps in memory.
+int RunOnMachine(Host host, const Options& options, const std::vector<std::string>& args,
+                 const std::function<void()>& flush);
+
+// --backup DIR: the new folder DIR with what puts back everything the overlay's changes touch.
+// False, with the reason printed, when it cannot be written whole.
+bool WriteBackup(overlay::Overlay& overlay, const std::string& folder);
+// restore DIR: puts the backup back; refuses, changing nothing, when a file it covers changed
+// since (each such file is named).
+int RunRestore(Platform& platform, const std::string& folder);
+
+// The refusal while the program's window (or another volnrx-cli) runs on the same machine.
+inline constexpr const char* kAnotherCopy =
+    "volnrx-cli: the program is already running on this machine (its window or another "
+    "volnrx-cli); nothing was changed";
 
 // Writes CP1251 text to stdout as UTF-8.
 void Print(const std::string& cp1251Text);

@@ -1,89 +1,139 @@
-// volnrx-cli: the headless front end over the offline machine image.
+// volnrx-cli: the headless front end, over an offline machine image (--prefix DIR) or, built
+// for Windows, over the running system.
 #include <algorithm>
 #include <cstdio>
 #include <exception>
-#include <iostream>
 #include <string>
 #include <vector>
 
-#include <fstream>
-#include <sstream>
-
 #include "cli/commands.h"
+#include "cli/host_folder.h"
+#include "text/cp1251.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#include <objbase.h>
+
+#include "win32/win32_desktop.h"
+#include "win32/win32_module.h"
+#include "win32/win32_platform.h"
+#else
 #include "cli/image_claim.h"
 #include "prefix/prefix_library.h"
-#include "text/cp1251.h"
+#include "prefix/prefix_machine.h"
+#endif
 
 namespace vlx::cli {
 
-void Print(const std::string& cp1251Text) { std::cout << Cp1251ToUtf8(cp1251Text) << '\n'; }
-void PrintError(const std::string& cp1251Text) { std::cerr << Cp1251ToUtf8(cp1251Text) << '\n'; }
+namespace {
+
+// The terminal's text: UTF-8 on Linux; on Windows the OEM code page that consoles (and reg.exe
+// redirected to a file) use.
+std::string TerminalText(const std::string& cp1251Text) {
+#ifdef _WIN32
+  std::string oem(cp1251Text.size(), '\0');
+  if (!oem.empty()) CharToOemBuffA(cp1251Text.data(), oem.data(), static_cast<DWORD>(oem.size()));
+  return oem;
+#else
+  return Cp1251ToUtf8(cp1251Text);
+#endif
+}
+
+// A line on the stream, through C stdio: iostreams would bring in msvcrt functions that
+// Windows 98 lacks.
+void WriteLine(std::FILE* stream, const std::string& text) {
+  std::fwrite(text.data(), 1, text.size(), stream);
+  std::fputc('\n', stream);
+}
+
+}  // namespace
+
+void Print(const std::string& cp1251Text) { WriteLine(stdout, TerminalText(cp1251Text)); }
+void PrintError(const std::string& cp1251Text) { WriteLine(stderr, TerminalText(cp1251Text)); }
 
 namespace {
 
 constexpr const char* kUsage =
-    "usage: volnrx-cli --help\n"
-    "       volnrx-cli init DIR\n"
+    "usage: volnrx-cli init DIR\n"
     "       volnrx-cli --prefix DIR reg query KEY [/v NAME | /ve] [/s]\n"
     "       volnrx-cli --prefix DIR reg add KEY [/v NAME | /ve] [/t TYPE] [/d DATA] [/f]\n"
     "       volnrx-cli --prefix DIR reg delete KEY [/v NAME | /ve | /va] [/f]\n"
+    "       volnrx-cli --prefix DIR reg export KEY FILE [/y]\n"
+    "       volnrx-cli --prefix DIR reg import FILE\n"
     "       volnrx-cli --prefix DIR [--program-dir WINDIR] [COMMAND ...]\n"
     "       volnrx-cli --prefix DIR [--program-dir WINDIR] -f SCRIPT\n"
+    "       volnrx-cli --prefix DIR [reg ... | COMMAND ... | -f SCRIPT] --dry-run\n"
+    "       volnrx-cli --prefix DIR [reg ... | COMMAND ... | -f SCRIPT] --backup BACKUPDIR\n"
+    "       volnrx-cli --prefix DIR restore BACKUPDIR\n"
+    "  volnrx-cli.exe on Windows takes the same commands without --prefix DIR (and without init)\n"
+    "  and acts on the running system.\n"
     "  commands: page N | click NAME | check NAME on|off | item NAME I on|off | select NAME I\n"
     "            type NAME TEXT | key NAME enter|escape | set NAME N | menu NAME\n"
     "            apply | ok | cancel | answer yes|no|cancel|ok | pick-file PATH\n"
     "            pick-folder PATH | pick-colour 0xBBGGRR | pick-icon FILE,INDEX\n"
     "            cancel-dialog | dump [NAME] | show\n"
-    "  reg query and runs of only show, dump and page read the image; other runs change it,\n"
-    "  one at a time (a second one waits up to 5 s), and never while a wineserver runs for it.\n"
+    "  reg query, reg export, dry runs and runs of only show, dump and page read the image;\n"
+    "  other runs change it, one at a time (a second one waits up to 5 s), and never while a\n"
+    "  wineserver runs for it.\n"
     "  exit status: 0 done, 1 failed, 2 usage error, 3 image in use (nothing changed)";
 
-// The script's text, converted to code page 1251 like the arguments.
+// The script's text in code page 1251: converted from UTF-8 on Linux, as it is on Windows.
 std::string ReadScript(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot read the script " + path);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return Utf8ToCp1251(text.str());
+  std::string text;
+  if (!HostReadFile(path, text)) throw std::runtime_error("cannot read the script " + path);
+#ifdef _WIN32
+  return text;
+#else
+  return Utf8ToCp1251(text);
+#endif
 }
 
 int UsageError(const std::string& message) {
   if (!message.empty()) PrintError("volnrx-cli: " + message);
-  std::cerr << kUsage << '\n';
+  WriteLine(stderr, kUsage);
   return 2;
 }
 
+#ifndef _WIN32
 // Only looking: the image is read and never saved.
-bool ReadsOnly(const std::vector<ScriptCommand>& commands) {
-  return std::all_of(commands.begin(), commands.end(), [](const ScriptCommand& command) {
-    return command.verb == "show" || command.verb == "dump" || command.verb == "page";
-  });
+bool ReadsOnly(const Options& options, const std::vector<std::string>& args) {
+  if (options.dryRun) return true;
+  if (!args.empty() && args[0] == "restore") return false;
+  if (!args.empty() && args[0] == "reg")
+    return args.size() >= 2 &&
+           (EqualNoCaseCp1251(args[1], "query") || EqualNoCaseCp1251(args[1], "export"));
+  return std::all_of(options.commands.begin(), options.commands.end(),
+                     [](const ScriptCommand& command) {
+                       return command.verb == "show" || command.verb == "dump" ||
+                              command.verb == "page";
+                     });
 }
-
-// Runs `body` over the image, claimed for `use`; a writer saves afterwards.
-template <typename Body>
-int OverImage(const std::string& prefixDir, ImageUse use, Body&& body) {
-  ImageClaim claim(prefixDir, use);
-  prefix::PrefixMachine machine(prefixDir);
-  const int status = body(machine);
-  if (use == ImageUse::Write) {
-    claim.CheckBeforeSave();
-    machine.Flush();
-  }
-  return status;
-}
+#endif
 
 int Run(std::vector<std::string> args) {
   std::string prefixDir;
-  std::string programDir = prefix::kImageProgramFolder;
+  Options options;
   std::string scriptPath;
   bool haveScript = false;
-  while (args.size() >= 2 && (args[0] == "--prefix" || args[0] == "--program-dir" ||
-                              args[0] == "-f")) {
+  // --dry-run and --backup DIR may also follow the commands ("apply --backup DIR").
+  for (std::size_t i = 0; i < args.size();) {
+    if (args[i] == "--dry-run") {
+      options.dryRun = true;
+      args.erase(args.begin() + static_cast<long>(i));
+    } else if (args[i] == "--backup" && i + 1 < args.size()) {
+      options.backupDir = args[i + 1];
+      args.erase(args.begin() + static_cast<long>(i), args.begin() + static_cast<long>(i) + 2);
+    } else {
+      ++i;
+    }
+  }
+  for (;;) {
+    if (args.size() < 2 || (args[0] != "--prefix" && args[0] != "--program-dir" && args[0] != "-f"))
+      break;
     if (args[0] == "--prefix") prefixDir = args[1];
     if (args[0] == "--program-dir") {
-      programDir = args[1];
-      if (programDir.empty() || programDir.back() != '\\') programDir += '\\';
+      options.programDir = args[1];
+      if (options.programDir.empty() || options.programDir.back() != '\\') options.programDir += '\\';
     }
     if (args[0] == "-f") {
       scriptPath = args[1];
@@ -93,18 +143,28 @@ int Run(std::vector<std::string> args) {
   }
   const std::string command = args.empty() ? std::string() : args[0];
   if (command == "--help" || command == "-h") {
-    std::cout << kUsage << '\n';
+    WriteLine(stdout, kUsage);
     return 0;
   }
+#ifdef _WIN32
+  if ((args.empty() && !haveScript) || command == "init") return UsageError("");
+  if (!prefixDir.empty()) return UsageError("--prefix: volnrx-cli.exe acts on the running system");
+#else
   if (args.empty() && prefixDir.empty()) return UsageError("");
   if (command == "init") return RunInit({args.begin() + 1, args.end()});
-  if (command != "reg" && !command.empty() && !IsCommandVerb(command))
+#endif
+  if (command != "reg" && command != "restore" && !command.empty() && !IsCommandVerb(command))
     return UsageError("unknown command '" + command + "'");
+#ifndef _WIN32
   if (prefixDir.empty()) return UsageError("--prefix DIR is required for '" + command + "'");
-  if (command != "reg") {
-    std::vector<ScriptCommand> commands;
+#endif
+  if (options.dryRun && options.backupDir) {
+    PrintError("volnrx-cli: --dry-run and --backup together: a dry run changes nothing to back up");
+    return 2;
+  }
+  if (command != "reg" && command != "restore") {
     try {
-      commands = haveScript ? ParseScript(ReadScript(scriptPath)) : ParseArguments(args);
+      options.commands = haveScript ? ParseScript(ReadScript(scriptPath)) : ParseArguments(args);
       if (haveScript && !args.empty()) throw ScriptError(0, "commands and -f SCRIPT together");
     } catch (const ScriptError& error) {
       const std::string message = "line " + std::to_string(error.line) + ": " + error.reason;
@@ -112,28 +172,55 @@ int Run(std::vector<std::string> args) {
       PrintError("volnrx-cli: " + message);
       return 2;
     }
-    return OverImage(prefixDir, ReadsOnly(commands) ? ImageUse::Read : ImageUse::Write,
-                     [&](prefix::PrefixMachine& machine) {
-                       return RunProgram(machine, programDir, commands);
-                     });
+    args.clear();
   }
-  args.erase(args.begin());
-  const bool query = !args.empty() && EqualNoCaseCp1251(args[0], "query");
-  return OverImage(prefixDir, query ? ImageUse::Read : ImageUse::Write,
-                   [&](prefix::PrefixMachine& machine) { return RunReg(machine, args); });
+#ifdef _WIN32
+  // The running system: its registry and files, the program's folder beside this executable,
+  // message boxes and pickers answered from the script's queues.
+  if (options.programDir.empty()) options.programDir = win32::FolderOf(win32::ProgramModulePath());
+  CoInitialize(nullptr);
+  win32::Win32Platform system;
+  win32::Win32Desktop desktop;
+  prefix::Journal journal;
+  prefix::PrefixDialogs dialogs(journal);
+  Platform& platform = system.platform();
+  platform.desktop = &desktop;
+  platform.dialogs = &dialogs;
+  const int status = RunOnMachine(Host{platform, journal, dialogs}, options, args, [] {});
+  CoUninitialize();
+  return status;
+#else
+  if (options.programDir.empty()) options.programDir = prefix::kImageProgramFolder;
+  const bool reads = ReadsOnly(options, args);
+  const ImageClaim claim(prefixDir, reads ? ImageUse::Read : ImageUse::Write);
+  prefix::PrefixMachine machine(prefixDir);
+  return RunOnMachine(Host{machine.platform(), machine.journal(), machine.dialogs()}, options, args,
+                      [&] {
+                        if (reads) return;
+                        claim.CheckBeforeSave();
+                        machine.Flush();
+                      });
+#endif
 }
 
 }  // namespace
 }  // namespace vlx::cli
 
 int main(int argc, char** argv) {
+  // Arguments arrive in the ANSI code page on Windows, in UTF-8 elsewhere.
   std::vector<std::string> args;
+#ifdef _WIN32
+  for (int i = 1; i < argc; ++i) args.push_back(argv[i]);
+#else
   for (int i = 1; i < argc; ++i) args.push_back(vlx::Utf8ToCp1251(argv[i]));
+#endif
   try {
     return vlx::cli::Run(std::move(args));
+#ifndef _WIN32
   } catch (const vlx::prefix::ImageBusy& error) {
     vlx::cli::PrintError(std::string("volnrx-cli: ") + error.what());
     return vlx::cli::kImageBusyStatus;
+#endif
   } catch (const std::exception& error) {
     vlx::cli::PrintError(std::string("volnrx-cli: ") + error.what());
     return 1;

@@ -61,21 +61,22 @@ bool ParseOnOff(const ScriptCommand& command, const std::string& text) {
 
 class Runner {
  public:
-  Runner(prefix::PrefixMachine& machine, const std::string& programDir)
-      : machine_(machine), ctx_(machine.platform(), programDir) {
-    machine_.dialogs().onMessage = [this](const std::string& title, const std::string& text,
+  Runner(Host host, const std::string& programDir)
+      : host_(host), ctx_(host.platform, programDir) {
+    host_.dialogs.onMessage = [this](const std::string& title, const std::string& text,
                                           std::uint32_t flags) {
       PrintJournal();
       Print("message: " + EscapeLineBreaks(title) + " | " + EscapeLineBreaks(text) + " | " +
             ButtonsText(flags) + " | " + IconText(flags));
     };
   }
-  ~Runner() { machine_.dialogs().onMessage = nullptr; }
+  ~Runner() { host_.dialogs.onMessage = nullptr; }
 
   int Run(const std::vector<ScriptCommand>& commands) {
-    if (!StartProgram(ctx_)) {  // another copy runs: it was told, this one ends
+    if (!StartProgram(ctx_)) {  // another copy runs: it was told, this one changes nothing
       PrintJournal();
-      return 0;
+      PrintError(kAnotherCopy);
+      return 1;
     }
     ShowMainWindow(ctx_);
     PrintJournal();
@@ -84,7 +85,7 @@ class Runner {
       try {
         Execute(command);
         PrintJournal();
-        for (const std::string& problem : machine_.dialogs().TakeProblems()) {
+        for (const std::string& problem : host_.dialogs.TakeProblems()) {
           throw ScriptError(command.line, problem);
         }
       } catch (const ui::UiError& error) {
@@ -105,7 +106,7 @@ class Runner {
   }
 
   void PrintJournal() {
-    for (const std::string& entry : machine_.journal().TakeNew()) Print("journal: " + entry);
+    for (const std::string& entry : host_.journal.TakeNew()) Print("journal: " + entry);
   }
 
   ui::Control& Find(const std::string& name) {
@@ -175,12 +176,12 @@ class Runner {
       answer.kind = verb == "pick-file" ? prefix::DialogAnswer::Kind::File
                                         : prefix::DialogAnswer::Kind::Folder;
       answer.path = a[0];
-      machine_.dialogs().QueueDialog(answer);
+      host_.dialogs.QueueDialog(answer);
     } else if (verb == "pick-colour") {
       prefix::DialogAnswer answer;
       answer.kind = prefix::DialogAnswer::Kind::Colour;
       answer.colour = static_cast<std::uint32_t>(ParseNumber(c, a[0], 16));
-      machine_.dialogs().QueueDialog(answer);
+      host_.dialogs.QueueDialog(answer);
     } else if (verb == "pick-icon") {
       const std::size_t comma = a[0].rfind(',');
       if (comma == std::string::npos) throw ScriptError(c.line, "pick-icon needs FILE,INDEX");
@@ -188,9 +189,9 @@ class Runner {
       answer.kind = prefix::DialogAnswer::Kind::Icon;
       answer.path = a[0].substr(0, comma);
       answer.index = ParseNumber(c, a[0].substr(comma + 1));
-      machine_.dialogs().QueueDialog(answer);
+      host_.dialogs.QueueDialog(answer);
     } else if (verb == "cancel-dialog") {
-      machine_.dialogs().QueueDialog(prefix::DialogAnswer{});
+      host_.dialogs.QueueDialog(prefix::DialogAnswer{});
     } else if (verb == "dump") {
       Dump(a.empty() ? std::string() : a[0]);
     } else if (verb == "show") {
@@ -207,7 +208,7 @@ class Runner {
     if (word == "cancel") answer = idanswer::Cancel;
     if (word == "ok") answer = idanswer::Ok;
     if (answer == 0) throw ScriptError(c.line, "unknown answer '" + word + "'");
-    machine_.dialogs().QueueAnswer(answer);
+    host_.dialogs.QueueAnswer(answer);
   }
 
   void Dump(const std::string& name) {
@@ -222,15 +223,15 @@ class Runner {
     }
   }
 
-  prefix::PrefixMachine& machine_;
+  Host host_;
   Context ctx_;
 };
 
 }  // namespace
 
-int RunProgram(prefix::PrefixMachine& machine, const std::string& programDir,
+int RunProgram(Host host, const std::string& programDir,
                const std::vector<ScriptCommand>& commands) {
-  Runner runner(machine, programDir);
+  Runner runner(host, programDir);
   return runner.Run(commands);
 }
 

@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/host_folder.h"
 #include "store/reg_store.h"
+#include "store/regedit_registry.h"
 #include "text/cp1251.h"
 
 namespace vlx::cli {
@@ -15,19 +17,6 @@ namespace {
 
 constexpr int kOk = 0;
 constexpr int kFailed = 1;
-
-struct RootName {
-  const char* shortName;
-  const char* longName;
-  RegKey key;
-};
-constexpr RootName kRoots[] = {
-    {"HKLM", "HKEY_LOCAL_MACHINE", regroot::LocalMachine},
-    {"HKCU", "HKEY_CURRENT_USER", regroot::CurrentUser},
-    {"HKCR", "HKEY_CLASSES_ROOT", regroot::ClassesRoot},
-    {"HKU", "HKEY_USERS", regroot::Users},
-    {"HKCC", "HKEY_CURRENT_CONFIG", regroot::CurrentConfig},
-};
 
 struct TypeName {
   const char* name;
@@ -125,18 +114,10 @@ bool ParseArguments(const std::vector<std::string>& args, Arguments& out) {
 
 // "HKCU\Software\X" -> root and path; the full name as reg prints it.
 bool ParseKey(const std::string& text, RegKey& root, std::string& path, std::string& fullName) {
-  const std::size_t slash = text.find('\\');
-  const std::string head = text.substr(0, slash);
-  path = slash == std::string::npos ? std::string() : text.substr(slash + 1);
-  while (!path.empty() && path.back() == '\\') path.pop_back();
-  for (const auto& r : kRoots) {
-    if (SameText(head, r.shortName) || SameText(head, r.longName)) {
-      root = r.key;
-      fullName = std::string(r.longName) + (path.empty() ? "" : "\\" + path);
-      return true;
-    }
-  }
-  return false;
+  std::string rootName;
+  if (!regedit::SplitKeyName(text, root, path, rootName)) return false;
+  fullName = rootName + (path.empty() ? "" : "\\" + path);
+  return true;
 }
 
 std::string TypeText(std::uint32_t type) {
@@ -517,11 +498,73 @@ int Delete(Session& s, const Arguments& a, RegKey root, const std::string& path,
   return kOk;
 }
 
+// reg export KEY FILE [/y]: the key and everything below it as a REGEDIT4 file.
+int Export(Registry& registry, const std::vector<std::string>& args) {
+  const bool overwrite = args.size() == 4 && (SameText(args[3], "/y") || SameText(args[3], "-y"));
+  if (args.size() != 3 && !overwrite) {
+    PrintError("ERROR: Invalid syntax.\n" + Usage("export"));
+    return kFailed;
+  }
+  RegKey root = 0;
+  std::string path, fullName;
+  if (!ParseKey(args[1], root, path, fullName)) {
+    PrintError("ERROR: Invalid key name.\n" + Usage("export"));
+    return kFailed;
+  }
+  const std::string& file = args[2];
+  if (!overwrite && HostFileExists(file)) {
+    PrintError("ERROR: " + file + " exists; add /y to overwrite it (no confirmation prompt here).");
+    return kFailed;
+  }
+  regedit::Writer writer(regedit::Form::Regedit4);
+  if (!regedit::ExportKey(registry, fullName, writer)) {
+    PrintError(kNotFound);
+    return kFailed;
+  }
+  if (!HostWriteFile(file, writer.Bytes())) {
+    PrintError("ERROR: Cannot write " + file + ".");
+    return kFailed;
+  }
+  Print("The operation completed successfully.");
+  return kOk;
+}
+
+// reg import FILE: a REGEDIT4 or version 5 file, read whole before anything is written.
+int Import(Registry& registry, const std::vector<std::string>& args) {
+  if (args.size() != 2) {
+    PrintError("ERROR: Invalid syntax.\n" + Usage("import"));
+    return kFailed;
+  }
+  std::string bytes;
+  if (!HostReadFile(args[1], bytes)) {
+    PrintError("ERROR: Cannot read " + args[1] + ".");
+    return kFailed;
+  }
+  regedit::Script script;
+  try {
+    script = regedit::Parse(bytes);
+  } catch (const regedit::ParseError& error) {
+    PrintError("ERROR: " + args[1] + (error.line ? ", line " + std::to_string(error.line) : "") +
+               ": " + error.what() + "; nothing was imported.");
+    return kFailed;
+  }
+  try {
+    regedit::Apply(registry, script);
+  } catch (const StoreError& error) {
+    PrintError(std::string("ERROR: ") + error.what() + ".");
+    return kFailed;
+  }
+  Print("The operation completed successfully.");
+  return kOk;
+}
+
 }  // namespace
 
-int RunReg(prefix::PrefixMachine& machine, const std::vector<std::string>& args) {
+int RunReg(Registry& registry, const std::vector<std::string>& args) {
   Arguments a;
   const std::string operation = args.empty() ? std::string() : args[0];
+  if (SameText(operation, "export")) return Export(registry, args);
+  if (SameText(operation, "import")) return Import(registry, args);
   const bool known = SameText(operation, "query") || SameText(operation, "add") ||
                      SameText(operation, "delete");
   if (!known || !ParseArguments(args, a)) {
@@ -534,7 +577,7 @@ int RunReg(prefix::PrefixMachine& machine, const std::vector<std::string>& args)
     PrintError("ERROR: Invalid key name.\n" + Usage(operation));
     return kFailed;
   }
-  Session session(*machine.platform().registry);
+  Session session(registry);
   if (SameText(operation, "query")) return Query(session, a, root, path, fullName);
   if (SameText(operation, "add")) return Add(session, a, root, path);
   return Delete(session, a, root, path, fullName);

@@ -204,7 +204,7 @@ bool ProfileText::SetValue(std::string_view section, std::string_view key,
   std::string entry = std::string(TrimLeft(key)) + "=" + std::string(value);
   if (!found) {
     if (!bytes_.empty() && bytes_.back() != '\r' && bytes_.back() != '\n') bytes_ += kNewLine;
-    bytes_ += "[" + std::string(TrimLeft(section)) + "]";
+    bytes_.append("[").append(TrimLeft(section)).append("]");
     bytes_.append(kNewLine).append(entry).append(kNewLine);
     return true;
   }

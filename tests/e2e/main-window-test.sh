@@ -92,12 +92,19 @@ expect_eq "page out of range: exit status" 2 "$rc"
 out=$(run check btnSave on 2>&1); rc=$?
 expect_eq "check on a button: exit status" 2 "$rc"
 
-# A second copy on the same image tells the first and ends at once with 0. The first copy's
-# instance mutex is the lock on the file named after the image folder.
+# A second copy on the same image tells the first and refuses, changing nothing; so does a reg
+# command that writes. The first copy's instance mutex is the lock on the file named after the
+# image folder.
 lock="${TMPDIR:-/tmp}/volnrx-$(stat -c '%d-%i' "$work/img")-VolnerixByKorvaneSoftware.lock"
 out=$(flock -n "$lock" "$cli" --prefix "$work/img" apply dump btnSave 2>&1); rc=$?
-expect_eq "second copy: exit status" 0 "$rc"
-expect_eq "second copy" "journal: SendMessage HWND_BROADCAST VolnerixByKorvaneSoftware 0 0" "$out"
+expect_eq "second copy: exit status" 1 "$rc"
+expect_has "second copy tells the first" "journal: SendMessage HWND_BROADCAST VolnerixByKorvaneSoftware 0 0" "$out"
+expect_has "second copy refuses" "the program is already running on this machine" "$out"
+out=$(flock -n "$lock" "$cli" --prefix "$work/img" reg add 'HKCU\Software\Проба' /v x /d y /f 2>&1); rc=$?
+expect_eq "reg add beside a running copy: exit status" 1 "$rc"
+expect_has "reg add beside a running copy refuses" "nothing was changed" "$out"
+out=$(flock -n "$lock" "$cli" --prefix "$work/img" reg query 'HKCU\Software' 2>&1); rc=$?
+expect_eq "reg query beside a running copy reads" 0 "$rc"
 out=$(run dump btnSave | head -1)
 expect_eq "after the first copy ended" "btnSave.enabled=1" "$out"
 

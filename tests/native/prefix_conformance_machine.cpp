@@ -11,7 +11,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "conformance/conformance_machine.h"
+#include "native/prefix_conformance_machine.h"
 #include "prefix/prefix_machine.h"
 #include "text/cp1251.h"
 
@@ -93,7 +93,7 @@ class PrefixConformanceMachine : public ConformanceMachine {
 
 }  // namespace
 
-std::unique_ptr<ConformanceMachine> MakeConformanceMachine() {
+std::unique_ptr<ConformanceMachine> MakePrefixConformanceMachine() {
   return std::make_unique<PrefixConformanceMachine>();
 }
 

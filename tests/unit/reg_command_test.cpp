@@ -29,9 +29,10 @@ class RegCommand : public ::testing::Test {
     std::string out, err;
   };
   // Runs `volnrx-cli --prefix IMAGE reg ARGS`; arguments and output are UTF-8 on the way.
-  Result Reg(const std::string& args) {
+  Result Reg(const std::string& args) { return RegIn(Image(), args); }
+  Result RegIn(const std::string& image, const std::string& args) {
     const std::string out = (dir_.path() / "out").string(), err = (dir_.path() / "err").string();
-    const int status = std::system(("'" + cli_ + "' --prefix '" + Image() + "' reg " +
+    const int status = std::system(("'" + cli_ + "' --prefix '" + image + "' reg " +
                                     Cp1251ToUtf8(args) +
                                     " >'" + out + "' 2>'" + err + "'")
                                        .c_str());
@@ -112,6 +113,36 @@ TEST_F(RegCommand, RefusesWhatRegWouldAskAboutAndReportsBadArguments) {
   }
   EXPECT_EQ(Reg("query " + key + " /v v").out,
             "\nHKEY_LOCAL_MACHINE\\Software\\Проба\n    v    REG_SZ    old\n\n");
+}
+
+TEST_F(RegCommand, ExportsATreeThatAFreshImageImportsEqual) {
+  const std::string key = "'HKCU\\Software\\Проба'";
+  Reg("add " + key + " /v Имя /d 'Текст \"в кавычках\" \\путь' /f");
+  Reg("add " + key + " /v Длинное /t REG_BINARY /d " + std::string(300, 'a') + " /f");
+  Reg("add " + key + "'\\Вложенный' /v Список /t REG_MULTI_SZ /d 'а\\0б' /f");
+  Reg("add " + key + "'\\Вложенный\\Пустой' /ve /d '' /f");
+  const std::string file = (dir_.path() / "out.reg").string();
+  EXPECT_EQ(Reg("export " + key + " '" + file + "'").code, 0);
+  const std::string bytes = ReadHostFile(file);
+  EXPECT_EQ(bytes.rfind("REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\", 0), 0u) << bytes;
+
+  const std::string fresh = (dir_.path() / "fresh").string();
+  ASSERT_EQ(std::system(("'" + cli_ + "' init '" + fresh + "' >/dev/null").c_str()), 0);
+  EXPECT_EQ(RegIn(fresh, "import '" + file + "'").code, 0);
+  const Result before = Reg("query " + key + " /s"), after = RegIn(fresh, "query " + key + " /s");
+  EXPECT_NE(before.out.find("Пустой"), std::string::npos);
+  EXPECT_EQ(before.out, after.out);
+
+  // An existing file needs /y; a file with a bad line changes nothing.
+  EXPECT_NE(Reg("export " + key + " '" + file + "'").err.find("/y"), std::string::npos);
+  EXPECT_EQ(Reg("export " + key + " '" + file + "' /y").code, 0);
+  const std::string bad = (dir_.path() / "bad.reg").string();
+  vlx::testing::WriteHostFile(bad, "REGEDIT4\r\n[-HKEY_CURRENT_USER\\Software\\Проба]\r\n"
+                                   "[HKEY_CURRENT_USER\\X]\r\n\"a\"=hex:zz\r\n");
+  const Result refused = Reg("import '" + bad + "'");
+  EXPECT_EQ(refused.code, 1);
+  EXPECT_NE(refused.err.find("line 4"), std::string::npos) << refused.err;
+  EXPECT_EQ(Reg("query " + key + " /s").out, before.out);
 }
 
 }  // namespace

@@ -4,11 +4,13 @@
 #include <shlwapi.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <stdexcept>
 #include <string>
 
 #include "conformance/conformance_machine.h"
+#include "overlay/overlay_conformance_machine.h"
 #include "win32/win32_platform.h"
 
 namespace vlx::conformance {
@@ -93,8 +95,13 @@ class Win32ConformanceMachine : public ConformanceMachine {
 
 }  // namespace
 
+// VLX_CONFORMANCE_OVERLAY=1 runs the suite through the dry run's overlay over the live system.
 std::unique_ptr<ConformanceMachine> MakeConformanceMachine() {
-  return std::make_unique<Win32ConformanceMachine>();
+  auto machine = std::make_unique<Win32ConformanceMachine>();
+  const char* overlay = std::getenv("VLX_CONFORMANCE_OVERLAY");
+  if (overlay && std::string(overlay) == "1")
+    return std::make_unique<OverlayConformanceMachine>(std::move(machine));
+  return machine;
 }
 
 }  // namespace vlx::conformance

@@ -17,6 +17,7 @@
 #include "ui/win32/native_form.h"
 #include "win32/win32_desktop.h"
 #include "win32/win32_dialogs.h"
+#include "win32/win32_module.h"
 #include "win32/win32_platform.h"
 
 namespace vlx::ui::win32 {
@@ -60,24 +61,6 @@ void DrawHelpButton(HWND window) {
   RECT face = {button.left, button.top, button.right, button.bottom};
   DrawFrameControl(dc, &face, DFC_CAPTION, DFCS_CAPTIONHELP | (button.pressed ? DFCS_PUSHED : 0));
   ReleaseDC(window, dc);
-}
-
-// The running program's own file, as GetModuleFileNameA reports it.
-std::string ProgramModulePath() {
-  std::vector<char> path(MAX_PATH);
-  for (;;) {
-    const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length < path.size()) {
-      path.resize(length);
-      break;
-    }
-    path.resize(path.size() * 2);
-  }
-  return std::string(path.begin(), path.end());
-}
-
-std::string ProgramFolder(const std::string& module) {
-  return module.substr(0, module.find_last_of('\\') + 1);
 }
 
 // An item of the fatal-error screen's colour boxes, as the page describes its drawing.
@@ -358,8 +341,8 @@ int RunProgram(HINSTANCE instance, int show) {
   platform.desktop = &desktop;
   platform.dialogs = &dialogs;
 
-  const std::string module = ProgramModulePath();
-  Context ctx(platform, ProgramFolder(module));
+  const std::string module = vlx::win32::ProgramModulePath();
+  Context ctx(platform, vlx::win32::FolderOf(module));
   ctx.state.moduleFile = module;
   if (!StartProgram(ctx)) return 0;  // another copy runs and was brought to the front
   g_main.ctx = &ctx;

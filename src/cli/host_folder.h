@@ -1,0 +1,17 @@
+// Files in a folder of the computer volnrx-cli runs on (a backup's folder): plain C library and
+// ANSI calls, so that the same code serves Windows 98.
+#pragma once
+#include <string>
+
+namespace vlx::cli {
+
+// The folder and a name in it, joined with the system's separator.
+std::string HostJoin(const std::string& folder, const std::string& name);
+// A new folder; false when it exists already or cannot be made.
+bool HostMakeFolder(const std::string& path);
+bool HostFolderExists(const std::string& path);
+bool HostFileExists(const std::string& path);
+bool HostWriteFile(const std::string& path, const std::string& bytes);
+bool HostReadFile(const std::string& path, std::string& bytes);
+
+}  // namespace vlx::cli

@@ -1,0 +1,82 @@
+// A registry that keeps every change in memory above another one: reads see the pending
+// changes, the registry below sees nothing until the changes are carried over as a script.
+#pragma once
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/registry.h"
+#include "store/regedit_text.h"
+
+namespace vlx::overlay {
+
+class OverlayRegistry : public Registry {
+ public:
+  explicit OverlayRegistry(Registry& base) : base_(base) {}
+
+  long OpenKey(RegKey parent, const std::string& path, RegKey& result) override;
+  long CreateKey(RegKey parent, const std::string& path, RegKey& result) override;
+  long CloseKey(RegKey key) override;
+  long QueryValue(RegKey key, const std::string& name, std::uint32_t* type, unsigned char* data,
+                  std::uint32_t* size) override;
+  long SetValue(RegKey key, const std::string& name, std::uint32_t type,
+                const unsigned char* data, std::uint32_t size) override;
+  long DeleteValue(RegKey key, const std::string& name) override;
+  long DeleteKey(RegKey parent, const std::string& subkey) override;
+  long EnumKey(RegKey key, std::uint32_t index, std::string& name) override;
+  long EnumValue(RegKey key, std::uint32_t index, std::string& name, std::uint32_t& type,
+                 std::string& data) override;
+  long QueryInfoKey(RegKey key, RegKeyInfo& info) override;
+
+  // What the pending changes do to the registry below: keys deleted and created, values set and
+  // removed, parents before children.
+  std::vector<regedit::Entry> Changes();
+  // What puts the registry below back after those changes: deleted trees written out again,
+  // created keys deleted, values set back or removed.
+  std::vector<regedit::Entry> Undo();
+
+ private:
+  struct Value {
+    std::string name;
+    std::uint32_t type = 0;
+    std::string data;
+  };
+  struct Path;
+  struct Node {
+    std::string fullName;  // long root name and path, as first named
+    RegKey root = 0;
+    std::string path;
+    bool exists = false;
+    std::vector<Value> values;
+    std::vector<std::string> subkeys;
+  };
+  // A key: its root (HKEY_CLASSES_ROOT folded into HKEY_LOCAL_MACHINE\Software\Classes) and
+  // path; `id` compares without regard to case.
+  struct Path {
+    RegKey root = 0;
+    std::string path;
+    std::string id;
+    std::string fullName;
+  };
+
+  bool Resolve(RegKey parent, const std::string& sub, Path& out) const;
+  bool Exists(const Path& key);
+  bool BaseExists(const Path& key);
+  Node& Load(const Path& key);
+  // The key's full name with each level as the registry stores it.
+  std::string StoredName(const Path& key);
+  Node* Loaded(const Path& key);
+  RegKey NewHandle(const Path& key);
+  // An open handle whose key was deleted since.
+  bool ParentGone(RegKey parent);
+  static Path Parent(const Path& key);
+  static std::string LastName(const Path& key);
+  std::vector<Value> BaseValues(const Path& key);
+
+  Registry& base_;
+  std::map<std::string, Node> nodes_;  // by Path::id
+  std::map<RegKey, Path> handles_;
+  RegKey nextHandle_ = 0x1000;
+};
+
+}  // namespace vlx::overlay
