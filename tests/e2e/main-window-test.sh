@@ -51,11 +51,11 @@ copyright=$(run dump lbCopiryght | grep '\.text=')
 
 # Cancel writes nothing: the image's files keep their bytes and times.
 fresh
-before=$(cd "$work/img" && find . -type f -exec md5sum {} + | sort; find . -newer system.reg | sort)
+before=$(cd "$work/img" && find . -type f -exec md5sum {} + | sort; find . -newer "$hive_ref" | sort)
 out=$(run cancel dump btnSave); rc=$?
 expect_eq "cancel: exit status" 0 "$rc"
 expect_eq "cancel: nothing runs after the window closed" "" "$out"
-after=$(cd "$work/img" && find . -type f -exec md5sum {} + | sort; find . -newer system.reg | sort)
+after=$(cd "$work/img" && find . -type f -exec md5sum {} + | sort; find . -newer "$hive_ref" | sort)
 expect_eq "cancel wrote nothing" "$before" "$after"
 
 # Two presses of Apply: two broadcasts, one after each whole apply; OK: one more, then the end.
@@ -74,7 +74,7 @@ expect_eq "libraries missing" 'message: Volnerix | Файл "vlximg.dll" не н
 message: Volnerix | Файл "vxeject.dll" не найден в каталоге с программой !\r\rРабота программы будет прервана без согласия пользователя.\rДля устранения неполадки переустановите "Volnerix"\rили достаньте из дистрибутива файл "vxeject.dll" и поместите в\rкаталог с программой. | OK | information' "$out"
 
 # One library missing from the image's program folder.
-rm -f "$work/img/drive_c/Program Files/Volnerix/vxeject.dll"
+rm -f "$drive/Program Files/Volnerix/vxeject.dll"
 out=$(run dump btnSave 2>&1 | cut -d'|' -f2)
 expect_eq "vxeject.dll missing" ' Файл "vxeject.dll" не найден в каталоге с программой !\r\rРабота программы будет прервана без согласия пользователя.\rДля устранения неполадки переустановите "Volnerix"\rили достаньте из дистрибутива файл "vxeject.dll" и поместите в\rкаталог с программой. ' "$out"
 
@@ -95,7 +95,7 @@ expect_eq "check on a button: exit status" 2 "$rc"
 # A second copy on the same image tells the first and ends at once with 0. The first copy's
 # instance mutex is the lock on the file named after the image folder.
 lock="${TMPDIR:-/tmp}/volnrx-$(stat -c '%d-%i' "$work/img")-VolnerixByKorvaneSoftware.lock"
-out=$(flock -n "$lock" "$cli" --prefix "$work/img" apply dump btnSave 2>&1); rc=$?
+out=$(flock -n "$lock" "$cli" "$image_option" "$work/img" apply dump btnSave 2>&1); rc=$?
 expect_eq "second copy: exit status" 0 "$rc"
 expect_eq "second copy" "journal: SendMessage HWND_BROADCAST VolnerixByKorvaneSoftware 0 0" "$out"
 out=$(run dump btnSave | head -1)

@@ -70,8 +70,8 @@ run reg query "$key\\TextPad" >/dev/null 2>&1 && fail "delete Yes kept the key"
 
 # The uninstaller: started and waited for when its program is in the image; otherwise the
 # question, and Yes deletes the entry.
-mkdir -p "$work/img/drive_c/PROGRA~1/ARCTOOL"
-echo MZ >"$work/img/drive_c/PROGRA~1/ARCTOOL/UNINSTAL.EXE"
+mkdir -p "$drive/PROGRA~1/ARCTOOL"
+echo MZ >"$drive/PROGRA~1/ARCTOOL/UNINSTAL.EXE"
 out=$(run page 1 select lstProgramms 0 menu nUninstall)
 expect_eq "uninstaller run" 'journal: CreateProcess and wait: C:\PROGRA~1\ARCTOOL\UNINSTAL.EXE' "$out"
 out=$(run page 1 select lstProgramms 1 answer yes menu nUninstall dump lstProgramms)
@@ -83,7 +83,7 @@ run reg query "$key\\PhotoView" >/dev/null 2>&1 && fail "uninstaller missing: en
 # File Killer: a file another program holds open is registered under RunOnce, without restart
 # on No and with the restart request on Yes.
 fresh
-held="$work/img/drive_c/WINDOWS/Held.dll"
+held="$drive/WINDOWS/Held.dll"
 echo held >"$held"
 # A process that keeps the file locked: the lock lives on its descriptor 9 until it ends.
 ( exec 9<"$held"; flock 9; exec sleep 60 ) &
@@ -108,6 +108,6 @@ holder=""
 out=$(run page 14 type edtSourceFile 'C:\WINDOWS\HELD.DLL' click btnKillFile)
 expect_eq "not in use: deleted at once with a backup" 'message: Volnerix | Файл успешно удален !\rРезервная копия создана ! | OK | information' "$out"
 [ -f "$held" ] && fail "not in use: the file stayed"
-[ -f "$work/img/drive_c/WINDOWS/HELD.DLL.bak" ] || fail "not in use: no backup"
+[ -f "$drive/WINDOWS/HELD.DLL.bak" ] || fail "not in use: no backup"
 
 finish "tool pages"
