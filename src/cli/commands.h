@@ -6,12 +6,11 @@
 
 #include "cli/script.h"
 #include "prefix/prefix_machine.h"
-#include "win9x/win9x_drive.h"
 
 namespace vlx::cli {
 
-// volnrx-cli init [--win9x] DIR: a fresh Windows 98-like machine image (a Wine prefix, or a 9x
-// boot drive); refuses an existing one.
+// volnrx-cli init [--win9x] DIR | init --disk IMAGE: a fresh Windows 98-like machine image (a
+// Wine prefix, a 9x boot drive, or that drive in a raw disk image); refuses an existing one.
 int RunInit(const std::vector<std::string>& args);
 // volnrx-cli --prefix DIR reg query|add|delete ...: the Windows reg tool's forms and output.
 int RunReg(prefix::PrefixMachine& machine, const std::vector<std::string>& args);
@@ -21,9 +20,6 @@ int RunReg(prefix::PrefixMachine& machine, const std::vector<std::string>& args)
 // script error, which names the line.
 int RunProgram(prefix::PrefixMachine& machine, const std::string& programDir,
                const std::vector<ScriptCommand>& commands);
-
-// volnrx-cli --win9x DIR users: the installation's user profiles, one a line.
-int RunUsers(const win9x::Win9xDrive& drive);
 
 // Writes CP1251 text to stdout as UTF-8.
 void Print(const std::string& cp1251Text);

@@ -10,7 +10,7 @@
 
 #include "cli/commands.h"
 #include "prefix/prefix_library.h"
-#include "win9x/win9x_drive.h"
+#include "cli/offline_machine.h"
 #include "text/cp1251.h"
 
 namespace vlx::cli {
@@ -21,14 +21,15 @@ void PrintError(const std::string& cp1251Text) { std::cerr << Cp1251ToUtf8(cp125
 namespace {
 
 constexpr const char* kUsage =
-    "usage: volnrx-cli init [--win9x] DIR\n"
+    "usage: volnrx-cli init [--win9x] DIR | init --disk IMAGE\n"
     "       volnrx-cli --prefix DIR reg query KEY [/v NAME | /ve] [/s]\n"
     "       volnrx-cli --prefix DIR reg add KEY [/v NAME | /ve] [/t TYPE] [/d DATA] [/f]\n"
     "       volnrx-cli --prefix DIR reg delete KEY [/v NAME | /ve | /va] [/f]\n"
     "       volnrx-cli --prefix DIR [--program-dir WINDIR] [COMMAND ...]\n"
     "       volnrx-cli --prefix DIR [--program-dir WINDIR] -f SCRIPT\n"
     "       volnrx-cli --win9x DIR [--user NAME] ... (a 9x boot drive, as --prefix DIR)\n"
-    "       volnrx-cli --win9x DIR users\n"
+    "       volnrx-cli --disk IMAGE[:N] [--user NAME] ... (the same in a raw disk image)\n"
+    "       volnrx-cli --win9x DIR users | --disk IMAGE[:N] users\n"
     "  commands: page N | click NAME | check NAME on|off | item NAME I on|off | select NAME I\n"
     "            type NAME TEXT | key NAME enter|escape | set NAME N | menu NAME\n"
     "            apply | ok | cancel | answer yes|no|cancel|ok | pick-file PATH\n"
@@ -45,16 +46,17 @@ std::string ReadScript(const std::string& path) {
 }
 
 int Run(std::vector<std::string> args) {
-  std::string prefixDir;
-  std::string win9xDir, user;
+  MachineChoice choice;
   std::string programDir = prefix::kImageProgramFolder;
   std::string scriptPath;
   bool haveScript = false;
   while (args.size() >= 2 && (args[0] == "--prefix" || args[0] == "--program-dir" ||
-                              args[0] == "-f" || args[0] == "--win9x" || args[0] == "--user")) {
-    if (args[0] == "--prefix") prefixDir = args[1];
-    if (args[0] == "--win9x") win9xDir = Cp1251ToUtf8(args[1]);
-    if (args[0] == "--user") user = args[1];
+                              args[0] == "-f" || args[0] == "--win9x" || args[0] == "--disk" ||
+                              args[0] == "--user")) {
+    if (args[0] == "--prefix") choice.prefixDir = args[1];
+    if (args[0] == "--win9x") choice.win9xDir = Cp1251ToUtf8(args[1]);
+    if (args[0] == "--disk") choice.diskSpec = Cp1251ToUtf8(args[1]);
+    if (args[0] == "--user") choice.user = args[1];
     if (args[0] == "--program-dir") {
       programDir = args[1];
       if (programDir.empty() || programDir.back() != '\\') programDir += '\\';
@@ -65,23 +67,18 @@ int Run(std::vector<std::string> args) {
     }
     args.erase(args.begin(), args.begin() + 2);
   }
-  if (args.empty() && prefixDir.empty() && win9xDir.empty()) {
+  if (args.empty() && choice.Given() == 0) {
     std::cerr << kUsage << '\n';
     return 2;
   }
   const std::string command = args.empty() ? std::string() : args[0];
   if (command == "init") return RunInit({args.begin() + 1, args.end()});
-  if (!win9xDir.empty() && command == "users") return RunUsers(win9x::LocateWin9x(win9xDir));
-  // The machine: a Wine prefix, or a 9x boot drive through the same adapters.
-  auto openMachine = [&] {
-    if (win9xDir.empty()) return std::make_unique<prefix::PrefixMachine>(prefixDir);
-    return std::make_unique<prefix::PrefixMachine>(
-        win9x::Win9xLayout(win9x::LocateWin9x(win9xDir, user)));
-  };
-  if (prefixDir.empty() == win9xDir.empty()) {
-    std::cerr << "volnrx-cli: one of --prefix DIR and --win9x DIR is required for '" << command << "'\n" << kUsage << '\n';
+  if (choice.Given() != 1) {
+    std::cerr << "volnrx-cli: one of --prefix DIR, --win9x DIR and --disk IMAGE is required for '"
+              << command << "'\n" << kUsage << '\n';
     return 2;
   }
+  if (command == "users") return OfflineMachine::ListUsers(choice);
   if (command != "reg") {
     std::vector<ScriptCommand> commands;
     try {
@@ -91,15 +88,15 @@ int Run(std::vector<std::string> args) {
       PrintError("volnrx-cli: line " + std::to_string(error.line) + ": " + error.reason);
       return 2;
     }
-    const auto machine = openMachine();
-    const int status = RunProgram(*machine, programDir, commands);
-    machine->Flush();
+    OfflineMachine machine(choice);
+    const int status = RunProgram(machine.get(), programDir, commands);
+    machine.Flush();
     return status;
   }
   args.erase(args.begin());
-  const auto machine = openMachine();
-  const int status = RunReg(*machine, args);
-  machine->Flush();
+  OfflineMachine machine(choice);
+  const int status = RunReg(machine.get(), args);
+  machine.Flush();
   return status;
 }
 

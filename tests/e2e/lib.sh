@@ -24,24 +24,38 @@ expect_eq() {  # what, expected, actual
 # VLX_E2E_MACHINE=win9x runs the same scripts on a Windows 9x boot drive (init --win9x,
 # --win9x): C:\ is the image folder itself, the registry SYSTEM.DAT and USER.DAT; every image is
 # then also read back through cregexport and compared with reg query /s before it goes.
+# VLX_E2E_MACHINE=disk does the same in a raw disk image (init --disk, --disk): $work/img is
+# then a copy of its FAT volume, taken after every run, and what a script changes there goes
+# into the image before the next run (disk_sync.py, with mtools).
 machine=${VLX_E2E_MACHINE:-prefix}
-if [ "$machine" = win9x ]; then
-  image_option=--win9x drive=$work/img hive_ref=WINDOWS/SYSTEM.DAT init_option=--win9x
-else
-  image_option=--prefix drive=$work/img/drive_c hive_ref=system.reg init_option=
-fi
+e2e_dir=$(dirname "${BASH_SOURCE[0]}")
+image_path=$work/img drive=$work/img hive_ref=WINDOWS/SYSTEM.DAT
+case $machine in
+  win9x) image_option=--win9x init_option=--win9x ;;
+  disk) image_option=--disk init_option=--disk image_path=$work/disk.img ;;
+  *) image_option=--prefix init_option= drive=$work/img/drive_c hive_ref=system.reg ;;
+esac
+volume="$work/disk.img@@1048576"  # the partition init --disk makes
+sync_disk() { [ "$machine" = disk ] && python3 "$e2e_dir/disk_sync.py" "$1" "$volume" "$work/img"; }
 crosscheck() {
-  [ "$machine" = win9x ] && [ -d "$work/img" ] || return 0
-  python3 "$(dirname "${BASH_SOURCE[0]}")/creg_crosscheck.py" "$cli" "$work/img" ||
+  [ "$machine" != prefix ] && [ -d "$work/img" ] || return 0
+  python3 "$e2e_dir/creg_crosscheck.py" "$cli" "$work/img" ||
     fail "the hives do not read back the same through cregexport"
 }
 # A new default machine image in $work/img.
 fresh() {
   crosscheck
-  rm -rf "$work/img"
-  "$cli" init $init_option "$work/img" >/dev/null || { echo "init failed"; exit 1; }
+  rm -rf "$work/img" "$work/disk.img"
+  "$cli" init $init_option "$image_path" >/dev/null || { echo "init failed"; exit 1; }
+  sync_disk pull
 }
-run() { "$cli" "$image_option" "$work/img" "$@"; }
+run() {
+  sync_disk push
+  "$cli" "$image_option" "$image_path" "$@"
+  local rc=$?
+  sync_disk pull
+  return $rc
+}
 # Runs a file of volnrx-cli commands: its output, errors included, in `out`; any exit status
 # but 0 is a failure.
 run_script() {

@@ -94,8 +94,8 @@ expect_eq "check on a button: exit status" 2 "$rc"
 
 # A second copy on the same image tells the first and ends at once with 0. The first copy's
 # instance mutex is the lock on the file named after the image folder.
-lock="${TMPDIR:-/tmp}/volnrx-$(stat -c '%d-%i' "$work/img")-VolnerixByKorvaneSoftware.lock"
-out=$(flock -n "$lock" "$cli" "$image_option" "$work/img" apply dump btnSave 2>&1); rc=$?
+lock="${TMPDIR:-/tmp}/volnrx-$(stat -c '%d-%i' "$image_path")-VolnerixByKorvaneSoftware.lock"
+out=$(flock -n "$lock" "$cli" "$image_option" "$image_path" apply dump btnSave 2>&1); rc=$?
 expect_eq "second copy: exit status" 0 "$rc"
 expect_eq "second copy" "journal: SendMessage HWND_BROADCAST VolnerixByKorvaneSoftware 0 0" "$out"
 out=$(run dump btnSave | head -1)
