@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "prefix/prefix_error.h"
@@ -99,13 +100,24 @@ void CheckLimits(const CregKey& key) {
 
 // Where a new name goes among its siblings: before the first that sorts after it, in the order
 // the registry enumerates (lower-case code points), so lists made here come out sorted.
+int CompareNames(std::string_view a, std::string_view b) {
+  using prefix::regtext::FoldCase;
+  using prefix::regtext::ToUnit;
+  const std::size_t n = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    if (a[i] == b[i]) continue;
+    const int d = static_cast<int>(FoldCase(ToUnit(static_cast<unsigned char>(a[i])))) -
+                  static_cast<int>(FoldCase(ToUnit(static_cast<unsigned char>(b[i]))));
+    if (d) return d;
+  }
+  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
 template <typename List, typename NameOf>
 std::size_t InsertionPoint(const List& list, std::string_view name, NameOf nameOf) {
-  const std::u16string units = Cp1251ToUtf16(std::string(name));
-  if (list.empty() || prefix::regtext::CompareNames(Cp1251ToUtf16(nameOf(list.back())), units) < 0)
-    return list.size();
+  if (list.empty() || CompareNames(nameOf(list.back()), name) < 0) return list.size();
   for (std::size_t i = 0; i < list.size(); ++i)
-    if (prefix::regtext::CompareNames(Cp1251ToUtf16(nameOf(list[i])), units) > 0) return i;
+    if (CompareNames(nameOf(list[i]), name) > 0) return i;
   return list.size();
 }
 
@@ -131,6 +143,9 @@ struct CregFile::Block {
   std::string tail;  // bytes after the last record, too few to be one
   std::string original;
   std::uint16_t nextNumber = 0;
+  // While parsing: where the block starts in the file, and its records by number.
+  std::size_t fileOffset = 0;
+  std::unordered_map<std::uint16_t, std::pair<std::size_t, std::size_t>> byNumber;  // index, offset
 };
 
 CregFile::CregFile() : root_(std::make_unique<CregKey>()) {
@@ -179,6 +194,7 @@ CregFile::CregFile(std::string bytes, const std::string& fileName)
     if (size < kHeaderSize || size > file.size() - at)
       Damaged(fileName, at + 4, "data block size " + Hex(size) + " outside the file");
     Block block;
+    block.fileOffset = at;
     block.original = std::string(file.substr(at, size));
     block.header = block.original.substr(0, kHeaderSize);
     std::size_t r = kHeaderSize;
@@ -189,8 +205,10 @@ CregFile::CregFile(std::string bytes, const std::string& fileName)
       Block::Record record;
       record.bytes = block.original.substr(r, recordSize);
       record.number = Get16(record.bytes, 4);
-      if (record.number != kNoRecord)
+      if (record.number != kNoRecord) {
         block.nextNumber = std::max<std::uint16_t>(block.nextNumber, record.number + 1);
+        block.byNumber.emplace(record.number, std::make_pair(block.records.size(), r));  // the first counts
+      }
       block.records.push_back(std::move(record));
       r += recordSize;
     }
@@ -223,21 +241,13 @@ CregFile::CregFile(std::string bytes, const std::string& fileName)
     if (!seenRecords.insert(std::uint64_t{key.block} << 16 | key.record).second)
       Damaged(fileName, kb + offset + 24, "two key entries name the same record");
     Block& block = blocks_[key.block];
-    std::size_t recordAt = dataStart;
-    for (std::size_t b = 0; b < key.block; ++b) recordAt += blocks_[b].original.size();
-    recordAt += kHeaderSize;
-    Block::Record* found = nullptr;
-    for (Block::Record& record : block.records) {
-      if (record.number == key.record) {
-        found = &record;
-        break;
-      }
-      recordAt += record.bytes.size();
-    }
-    if (!found)
+    const auto index = block.byNumber.find(key.record);
+    if (index == block.byNumber.end())
       Damaged(fileName, kb + offset + 24, "key entry names record " + std::to_string(key.record) +
                                               " of data block " + std::to_string(key.block) +
                                               ", which is not there");
+    Block::Record* found = &block.records[index->second.first];
+    const std::size_t recordAt = block.fileOffset + index->second.second;
     found->key = &key;
     const std::string_view rec(found->bytes);
     const std::uint32_t used = Get32(rec, 8);
