@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/win_types.h"
+#include "text/cp1251.h"
 
 namespace vlx::prefix {
 
@@ -48,6 +49,10 @@ class RegistryHandles {
   RegistryHandles(std::function<File&()> system, std::function<File&()> user)
       : system_(std::move(system)), user_(std::move(user)) {}
 
+  // Windows ME keeps HKEY_LOCAL_MACHINE\Software\Classes (HKEY_CLASSES_ROOT) in a file of its
+  // own: from now on, when `classes` gives a file, that key is its root.
+  void MountClasses(std::function<File*()> classes) { classes_ = std::move(classes); }
+
   // The node a handle or predefined root stands for.
   long Resolve(RegKey key, Handle& out) {
     switch (key) {
@@ -58,6 +63,10 @@ class RegistryHandles {
         out = {&user_(), &Tree::Root(user_())};
         return winerr::Success;
       case regroot::ClassesRoot: {
+        if (File* classes = classes_ ? classes_() : nullptr) {
+          out = {classes, &Tree::Root(*classes)};
+          return winerr::Success;
+        }
         // HKEY_LOCAL_MACHINE\Software\Classes always exists; made here, it is written only with
         // something in it.
         File& file = system_();
@@ -95,6 +104,7 @@ class RegistryHandles {
     const long rc = Resolve(parent, out);
     if (rc != winerr::Success) return rc;
     for (std::string_view name : names) {
+      if (EnterClasses(out, name)) continue;
       Node* sub = Tree::Find(*out.node, name);
       if (!sub) {
         if (!create) return winerr::FileNotFound;
@@ -141,7 +151,18 @@ class RegistryHandles {
     return true;
   }
 
+  // Steps from HKEY_LOCAL_MACHINE\Software into a mounted classes file.
+  bool EnterClasses(Handle& at, std::string_view name) {
+    if (!classes_ || !EqualNoCaseCp1251(name, "Classes") || at.file != &system_()) return false;
+    if (at.node != Tree::Find(Tree::Root(system_()), "Software")) return false;
+    File* classes = classes_();
+    if (!classes) return false;
+    at = {classes, &Tree::Root(*classes)};
+    return true;
+  }
+
   std::function<File&()> system_, user_;
+  std::function<File*()> classes_;
   std::unordered_map<RegKey, Handle> handles_;
   RegKey next_ = 0x1000;
 };

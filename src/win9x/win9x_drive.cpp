@@ -51,6 +51,8 @@ Win9xDrive LocateWin9x(const fs::path& root, const std::string& user) {
   if (drive.systemDat.empty() || !fs::exists(drive.systemDat, ec))
     throw prefix::PrefixError(root.string() + " is no Windows 9x drive: " + Cp1251ToUtf8(windows) +
                               "\\SYSTEM.DAT is missing");
+  const auto classes = paths.ToHost("C:" + windows + "\\CLASSES.DAT");
+  if (classes && fs::exists(*classes, ec)) drive.classesDat = *classes;
   if (user.empty()) {
     drive.userDat = *paths.ToHost("C:" + windows + "\\USER.DAT");
     return drive;
@@ -87,7 +89,8 @@ std::vector<std::string> Win9xProfiles(const Win9xDrive& drive) {
 }
 
 prefix::MachineLayout Win9xLayout(const Win9xDrive& drive) {
-  return {drive.root, drive.root, std::make_unique<Win9xRegistry>(drive.systemDat, drive.userDat)};
+  return {drive.root, drive.root,
+          std::make_unique<Win9xRegistry>(drive.systemDat, drive.userDat, drive.classesDat)};
 }
 
 }  // namespace vlx::win9x

@@ -14,6 +14,7 @@ struct Win9xDrive {
   std::filesystem::path windows;    // host folder of the Windows folder
   std::filesystem::path systemDat;  // HKEY_LOCAL_MACHINE
   std::filesystem::path userDat;    // HKEY_CURRENT_USER
+  std::filesystem::path classesDat;  // HKEY_CLASSES_ROOT on Windows ME; empty without one
 };
 
 // Finds the Windows folder (MSDOS.SYS [Paths] WinDir=, else WINDOWS) and the hives; `user`

@@ -105,15 +105,18 @@ fs::path HiveBackupPath(const fs::path& hive, int n) {
 }
 
 struct Win9xRegistry::Impl {
-  Hive system, user;
+  Hive system, user, classes;
   Handles handles{[this]() -> CregFile& { return system.Get(); },
                   [this]() -> CregFile& { return user.Get(); }};
 };
 
-Win9xRegistry::Win9xRegistry(fs::path systemDat, fs::path userDat)
+Win9xRegistry::Win9xRegistry(fs::path systemDat, fs::path userDat, fs::path classesDat)
     : impl_(std::make_unique<Impl>()) {
   impl_->system.path = std::move(systemDat);
   impl_->user.path = std::move(userDat);
+  impl_->classes.path = std::move(classesDat);
+  if (!impl_->classes.path.empty())
+    impl_->handles.MountClasses([this] { return &impl_->classes.Get(); });
 }
 
 Win9xRegistry::~Win9xRegistry() = default;
@@ -215,8 +218,7 @@ long Win9xRegistry::QueryInfoKey(RegKey key, RegKeyInfo& info) {
 }
 
 void Win9xRegistry::Save() {
-  impl_->system.Save();
-  impl_->user.Save();
+  for (Hive* hive : {&impl_->system, &impl_->user, &impl_->classes}) hive->Save();
 }
 
 }  // namespace vlx::win9x

@@ -1,6 +1,7 @@
 // Registry port over a Windows 9x installation's hive files: SYSTEM.DAT is HKEY_LOCAL_MACHINE,
 // USER.DAT (the Windows folder's or a profile's) is HKEY_CURRENT_USER, HKEY_CLASSES_ROOT is
-// HKEY_LOCAL_MACHINE\Software\Classes. The 9x family's semantics always hold: a key is deleted
+// HKEY_LOCAL_MACHINE\Software\Classes (on Windows ME the file CLASSES.DAT, when given). The 9x
+// family's semantics always hold: a key is deleted
 // with its subkeys, a REG_SZ is stored up to its first zero plus one terminator.
 #pragma once
 #include <filesystem>
@@ -15,7 +16,8 @@ class Win9xRegistry : public prefix::OfflineRegistry {
  public:
   // Hive files are read on first use; one that does not parse raises prefix::PrefixError naming
   // the file, the offset and the fault, and is never written.
-  Win9xRegistry(std::filesystem::path systemDat, std::filesystem::path userDat);
+  Win9xRegistry(std::filesystem::path systemDat, std::filesystem::path userDat,
+                std::filesystem::path classesDat = {});
   ~Win9xRegistry() override;
 
   long OpenKey(RegKey parent, const std::string& path, RegKey& result) override;

@@ -10,7 +10,8 @@ import subprocess
 import sys
 from pathlib import Path
 
-ROOTS = {"SYSTEM.DAT": "HKEY_LOCAL_MACHINE", "USER.DAT": "HKEY_CURRENT_USER"}
+ROOTS = {"SYSTEM.DAT": "HKEY_LOCAL_MACHINE", "USER.DAT": "HKEY_CURRENT_USER",
+         "CLASSES.DAT": "HKEY_CLASSES_ROOT"}  # the last on Windows ME only
 TYPES = {"REG_DWORD_LITTLE_ENDIAN": "REG_DWORD"}
 
 
@@ -96,7 +97,8 @@ def main():
     for hive_name, root in ROOTS.items():
         hive = find(windows, hive_name) if windows else None
         if hive is None:
-            problems.append(f"{hive_name} is missing")
+            if hive_name != "CLASSES.DAT":
+                problems.append(f"{hive_name} is missing")
             continue
         theirs, ours = cregexport(hive, root), reg_query(cli, drive, root)
         if not theirs.get(root):  # reg query /s shows no root without values

@@ -33,13 +33,14 @@ fs::path MakeTempRoot() {
 
 // VLX_CONFORMANCE_FAMILY=win9x makes the image a Windows 98 one (its version key says 4.10);
 // otherwise it records no version and follows the NT family, as a Wine prefix does.
-// VLX_CONFORMANCE_FAMILY=win9x-hives makes it a Windows 98 boot drive with SYSTEM.DAT and USER.DAT.
+// VLX_CONFORMANCE_FAMILY=win9x-hives makes it a Windows 98 boot drive with SYSTEM.DAT and USER.DAT,
+// winme-hives a Windows ME one, whose HKEY_CLASSES_ROOT is CLASSES.DAT.
 std::string Family() {
   const char* family = std::getenv("VLX_CONFORMANCE_FAMILY");
   return family ? family : "";
 }
 bool NineXImage() { return Family() == "win9x"; }
-bool NineXHives() { return Family() == "win9x-hives"; }
+bool NineXHives() { return Family() == "win9x-hives" || Family() == "winme-hives"; }
 
 fs::path CreateImage() {
   const fs::path root = MakeTempRoot();
@@ -49,6 +50,8 @@ fs::path CreateImage() {
     std::ofstream(root / "WINDOWS" / "SYSTEM.DAT", std::ios::binary) << win9x::Win9xHiveBytes(
         {{"Software\\Microsoft\\Windows\\CurrentVersion", "VersionNumber", 1, "4.10.2222"}});
     std::ofstream(root / "WINDOWS" / "USER.DAT", std::ios::binary) << win9x::Win9xHiveBytes({});
+    if (Family() == "winme-hives")
+      std::ofstream(root / "WINDOWS" / "CLASSES.DAT", std::ios::binary) << win9x::Win9xHiveBytes({});
     return root;
   }
   for (const char* hive : {"system.reg", "user.reg"})

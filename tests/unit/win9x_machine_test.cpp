@@ -126,6 +126,37 @@ TEST_F(Win9xMachineTest, ADamagedHiveIsRefusedAndNeverWritten) {
   EXPECT_TRUE(fs::exists(HiveBackupPath(windows / "USER.DAT", 0)));
 }
 
+TEST_F(Win9xMachineTest, WindowsMeKeepsTheClassesInClassesDat) {
+  const fs::path classes = windows / "CLASSES.DAT";
+  testing::WriteHostFile(classes, Win9xHiveBytes({{".txt", "", regtype::Sz, "txtfile"}}));
+  const std::string system = Bytes(windows / "SYSTEM.DAT");
+  EXPECT_EQ(LocateWin9x(drive).classesDat, classes);
+  {
+    Win9xRegistry registry(windows / "SYSTEM.DAT", windows / "USER.DAT", classes);
+    char text[16] = {};
+    std::uint32_t size = sizeof text;
+    RegKey key = 0;
+    for (const auto& [root, path] : {std::pair{regroot::ClassesRoot, ".txt"},
+                                     std::pair{regroot::LocalMachine, "SOFTWARE\\classes\\.TXT"}}) {
+      ASSERT_EQ(registry.OpenKey(root, path, key), winerr::Success) << path;
+      size = sizeof text;
+      EXPECT_EQ(registry.QueryValue(key, "", nullptr, reinterpret_cast<unsigned char*>(text), &size),
+                winerr::Success);
+      EXPECT_STREQ(text, "txtfile");
+      registry.CloseKey(key);
+    }
+    ASSERT_EQ(registry.CreateKey(regroot::LocalMachine, "Software\\Classes\\.ini", key), winerr::Success);
+    ASSERT_EQ(registry.SetValue(key, "", regtype::Sz, reinterpret_cast<const unsigned char*>("inifile"), 8),
+              winerr::Success);
+    registry.Save();
+  }
+  EXPECT_EQ(Bytes(windows / "SYSTEM.DAT"), system);  // the classes went to their own file
+  EXPECT_TRUE(fs::exists(HiveBackupPath(classes, 0)));
+  Win9xRegistry again(windows / "SYSTEM.DAT", windows / "USER.DAT", classes);
+  RegKey key = 0;
+  EXPECT_EQ(again.OpenKey(regroot::ClassesRoot, ".ini", key), winerr::Success);
+}
+
 TEST_F(Win9xMachineTest, FollowsThe9xFamily) {
   Win9xRegistry registry(windows / "SYSTEM.DAT", windows / "USER.DAT");
   RegKey key = 0;
