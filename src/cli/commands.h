@@ -17,7 +17,8 @@ class Overlay;
 
 namespace vlx::cli {
 
-// volnrx-cli init DIR: a fresh Windows 98-like machine image; refuses an existing one.
+// volnrx-cli init [--win9x] DIR | init --disk IMAGE: a fresh Windows 98-like machine image (a
+// Wine prefix, a 9x boot drive, or that drive in a raw disk image); refuses an existing one.
 int RunInit(const std::vector<std::string>& args);
 // volnrx-cli --prefix DIR reg query|add|delete ...: the Windows reg tool's forms and output.
 int RunReg(Registry& registry, const std::vector<std::string>& args);

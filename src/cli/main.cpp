@@ -19,8 +19,8 @@
 #include "win32/win32_platform.h"
 #else
 #include "cli/image_claim.h"
+#include "cli/offline_machine.h"
 #include "prefix/prefix_library.h"
-#include "prefix/prefix_machine.h"
 #endif
 
 namespace vlx::cli {
@@ -54,7 +54,8 @@ void PrintError(const std::string& cp1251Text) { WriteLine(stderr, TerminalText(
 namespace {
 
 constexpr const char* kUsage =
-    "usage: volnrx-cli init DIR\n"
+    "usage: volnrx-cli --help\n"
+    "       volnrx-cli init [--win9x] DIR | init --disk IMAGE\n"
     "       volnrx-cli --prefix DIR reg query KEY [/v NAME | /ve] [/s]\n"
     "       volnrx-cli --prefix DIR reg add KEY [/v NAME | /ve] [/t TYPE] [/d DATA] [/f]\n"
     "       volnrx-cli --prefix DIR reg delete KEY [/v NAME | /ve | /va] [/f]\n"
@@ -65,6 +66,9 @@ constexpr const char* kUsage =
     "       volnrx-cli --prefix DIR [reg ... | COMMAND ... | -f SCRIPT] --dry-run\n"
     "       volnrx-cli --prefix DIR [reg ... | COMMAND ... | -f SCRIPT] --backup BACKUPDIR\n"
     "       volnrx-cli --prefix DIR restore BACKUPDIR\n"
+    "       volnrx-cli --win9x DIR [--user NAME] ... (a 9x boot drive, as --prefix DIR)\n"
+    "       volnrx-cli --disk IMAGE[:N] [--user NAME] ... (the same in a raw disk image)\n"
+    "       volnrx-cli --win9x DIR users | --disk IMAGE[:N] users\n"
     "  volnrx-cli.exe on Windows takes the same commands without --prefix DIR (and without init)\n"
     "  and acts on the running system.\n"
     "  commands: page N | click NAME | check NAME on|off | item NAME I on|off | select NAME I\n"
@@ -111,7 +115,7 @@ bool ReadsOnly(const Options& options, const std::vector<std::string>& args) {
 #endif
 
 int Run(std::vector<std::string> args) {
-  std::string prefixDir;
+  std::string prefixDir, win9xDir, diskSpec, user;
   Options options;
   std::string scriptPath;
   bool haveScript = false;
@@ -128,9 +132,13 @@ int Run(std::vector<std::string> args) {
     }
   }
   for (;;) {
-    if (args.size() < 2 || (args[0] != "--prefix" && args[0] != "--program-dir" && args[0] != "-f"))
+    if (args.size() < 2 || (args[0] != "--prefix" && args[0] != "--program-dir" && args[0] != "-f" &&
+                            args[0] != "--win9x" && args[0] != "--disk" && args[0] != "--user"))
       break;
     if (args[0] == "--prefix") prefixDir = args[1];
+    if (args[0] == "--win9x") win9xDir = args[1];
+    if (args[0] == "--disk") diskSpec = args[1];
+    if (args[0] == "--user") user = args[1];
     if (args[0] == "--program-dir") {
       options.programDir = args[1];
       if (options.programDir.empty() || options.programDir.back() != '\\') options.programDir += '\\';
@@ -148,15 +156,22 @@ int Run(std::vector<std::string> args) {
   }
 #ifdef _WIN32
   if ((args.empty() && !haveScript) || command == "init") return UsageError("");
-  if (!prefixDir.empty()) return UsageError("--prefix: volnrx-cli.exe acts on the running system");
+  if (!prefixDir.empty() || !win9xDir.empty() || !diskSpec.empty() || !user.empty())
+    return UsageError("volnrx-cli.exe acts on the running system: no --prefix, --win9x, --disk");
 #else
-  if (args.empty() && prefixDir.empty()) return UsageError("");
+  // The folders and the image are host paths (UTF-8); the user name is a 9x one (CP1251).
+  const MachineChoice choice{prefixDir, Cp1251ToUtf8(win9xDir), Cp1251ToUtf8(diskSpec), user};
+  if (args.empty() && choice.Given() == 0) return UsageError("");
   if (command == "init") return RunInit({args.begin() + 1, args.end()});
 #endif
-  if (command != "reg" && command != "restore" && !command.empty() && !IsCommandVerb(command))
+  if (command != "reg" && command != "restore" && command != "users" && !command.empty() &&
+      !IsCommandVerb(command))
     return UsageError("unknown command '" + command + "'");
 #ifndef _WIN32
-  if (prefixDir.empty()) return UsageError("--prefix DIR is required for '" + command + "'");
+  if (choice.Given() != 1)
+    return UsageError("one of --prefix DIR, --win9x DIR and --disk IMAGE is required for '" +
+                      command + "'");
+  if (command == "users") return OfflineMachine::ListUsers(choice);
 #endif
   if (options.dryRun && options.backupDir) {
     PrintError("volnrx-cli: --dry-run and --backup together: a dry run changes nothing to back up");
@@ -192,13 +207,14 @@ int Run(std::vector<std::string> args) {
 #else
   if (options.programDir.empty()) options.programDir = prefix::kImageProgramFolder;
   const bool reads = ReadsOnly(options, args);
-  const ImageClaim claim(prefixDir, reads ? ImageUse::Read : ImageUse::Write);
-  prefix::PrefixMachine machine(prefixDir);
+  const ImageClaim claim(choice.ClaimPath(), reads ? ImageUse::Read : ImageUse::Write);
+  OfflineMachine offline(choice);
+  prefix::PrefixMachine& machine = offline.get();
   return RunOnMachine(Host{machine.platform(), machine.journal(), machine.dialogs()}, options, args,
                       [&] {
                         if (reads) return;
                         claim.CheckBeforeSave();
-                        machine.Flush();
+                        offline.Flush();
                       });
 #endif
 }

@@ -11,8 +11,9 @@
 namespace vlx::prefix {
 
 ImageLock::ImageLock(const std::filesystem::path& root, std::chrono::milliseconds wait) {
-  // The image folder itself carries the lock, so taking it adds nothing to the image.
-  fd_ = ::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  // The image folder (or a disk image's file) itself carries the lock, so taking it adds
+  // nothing to the image.
+  fd_ = ::open(root.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd_ < 0) throw PrefixError("Cannot lock " + root.string() + ": " + std::strerror(errno));
   const auto deadline = std::chrono::steady_clock::now() + wait;
   while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {

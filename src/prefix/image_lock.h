@@ -1,5 +1,5 @@
-// One writer per machine image: an exclusive lock (flock) on the image folder, held by the run
-// that will write from its first load to its last save.
+// One writer per machine image: an exclusive lock (flock) on the image folder (or disk image
+// file), held by the run that will write from its first load to its last save.
 #pragma once
 #include <chrono>
 #include <filesystem>

@@ -262,8 +262,12 @@ fs::path HostPath(const fs::path& driveC, const char* windowsRelative) {
   }
 }
 
-void Fill(const fs::path& root) {
-  const fs::path driveC = root / "drive_c";
+}  // namespace
+
+std::vector<HiveValue> ImageMachineValues() { return MachineValues(); }
+std::vector<HiveValue> ImageUserValues() { return UserValues(); }
+
+void FillImageDrive(const fs::path& driveC) {
   fs::create_directories(driveC);
   for (const char* folder : kFolders) fs::create_directory(HostPath(driveC, folder));
   if (!WriteDosAttributes(driveC / "RECYCLED", fileattr::Hidden | fileattr::System))
@@ -278,7 +282,12 @@ void Fill(const fs::path& root) {
   // The program's two libraries, as this build made them.
   for (const auto& library : EmbeddedLibraries())
     place(HostPath(driveC, "Program Files\\Volnerix") / library.name, library.bytes, fileattr::Archive);
+}
 
+namespace {
+
+void Fill(const fs::path& root) {
+  FillImageDrive(root / "drive_c");
   fs::create_directories(root / "dosdevices");
   fs::create_symlink("../drive_c", root / "dosdevices" / "c:");
   WriteFileAtomically(root / "system.reg", WineHiveText("REGISTRY\\Machine", MachineValues()));
@@ -307,7 +316,9 @@ std::string WineHiveText(const std::string& relativeTo, const std::vector<HiveVa
   return hive.Serialize();
 }
 
-void CreateMachineImage(const fs::path& root) {
+void CreateMachineImage(const fs::path& root) { CreateFolderAtomically(root, Fill); }
+
+void CreateFolderAtomically(const fs::path& root, const std::function<void(const fs::path&)>& fill) {
   std::error_code ec;
   if (fs::exists(fs::symlink_status(root, ec)) &&
       (!fs::is_directory(root, ec) || !fs::is_empty(root, ec)))
@@ -322,7 +333,7 @@ void CreateMachineImage(const fs::path& root) {
                       ": its parent folder cannot be written");
   const fs::path building = pattern;
   try {
-    Fill(building);
+    fill(building);
     fs::permissions(building, fs::perms::owner_all | fs::perms::group_read |
                                   fs::perms::group_exec | fs::perms::others_read |
                                   fs::perms::others_exec);

@@ -92,11 +92,14 @@ bool IsWithin(const fs::path& path, const fs::path& base) {
 
 }  // namespace
 
-PathMapper::PathMapper(fs::path root) : root_(std::move(root)) {}
+PathMapper::PathMapper(fs::path root) : root_(std::move(root)), driveC_(root_ / "drive_c") {}
+
+PathMapper::PathMapper(fs::path root, fs::path driveC)
+    : root_(std::move(root)), driveC_(std::move(driveC)) {}
 
 std::optional<fs::path> PathMapper::DriveRoot(char letter) const {
   const char lower = static_cast<char>(std::tolower(static_cast<unsigned char>(letter)));
-  if (lower == 'c') return root_ / "drive_c";
+  if (lower == 'c') return driveC_;
   if (lower < 'a' || lower > 'z') return std::nullopt;
   // Only drives kept inside the image: a Wine prefix's Z: (the host's root) is no drive here.
   std::error_code ec;

@@ -11,6 +11,8 @@ namespace vlx::prefix {
 class PathMapper {
  public:
   explicit PathMapper(std::filesystem::path root);
+  // Drive C: at `driveC` instead of <root>/drive_c (a copied 9x boot drive).
+  PathMapper(std::filesystem::path root, std::filesystem::path driveC);
 
   // The host path of an absolute Windows path ("C:\...", "c:/...", "\..." on drive C). Each
   // component is matched without regard to case against the names on disk (UTF-8 there, CP1251
@@ -26,6 +28,7 @@ class PathMapper {
 
   std::filesystem::path root_;
   mutable DirectoryListings listings_;
+  std::filesystem::path driveC_;
 };
 
 }  // namespace vlx::prefix

@@ -30,13 +30,21 @@ std::filesystem::path CheckedRoot(std::filesystem::path root) {
   }
   return root;
 }
+
+MachineLayout PrefixLayout(std::filesystem::path folder) {
+  std::filesystem::path root = CheckedRoot(std::move(folder));
+  auto registry = std::make_unique<PrefixRegistry>(root / "system.reg", root / "user.reg");
+  std::filesystem::path driveC = root / "drive_c";
+  return {std::move(root), std::move(driveC), std::move(registry)};
+}
 }  // namespace
 
 struct PrefixMachine::Impl {
-  explicit Impl(std::filesystem::path folder)
-      : root(CheckedRoot(std::move(folder))),
-        registry(root / "system.reg", root / "user.reg"),
-        paths(root),
+  explicit Impl(MachineLayout layout)
+      : root(std::move(layout.root)),
+        ownRegistry(std::move(layout.registry)),
+        registry(*ownRegistry),
+        paths(root, std::move(layout.driveC)),
         files(paths),
         system(registry),
         shell(registry, system),
@@ -91,7 +99,8 @@ struct PrefixMachine::Impl {
 
   std::filesystem::path root;
   Journal journal;
-  PrefixRegistry registry;
+  std::unique_ptr<OfflineRegistry> ownRegistry;
+  OfflineRegistry& registry;
   PathMapper paths;
   PrefixFiles files;
   PrefixSystemInfo system;
@@ -114,7 +123,10 @@ struct PrefixMachine::Impl {
 };
 
 PrefixMachine::PrefixMachine(std::filesystem::path root)
-    : impl_(std::make_unique<Impl>(std::move(root))) {}
+    : impl_(std::make_unique<Impl>(PrefixLayout(std::move(root)))) {}
+
+PrefixMachine::PrefixMachine(MachineLayout layout)
+    : impl_(std::make_unique<Impl>(std::move(layout))) {}
 
 PrefixMachine::~PrefixMachine() = default;
 

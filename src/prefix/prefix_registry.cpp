@@ -8,12 +8,11 @@
 #include "prefix/atomic_file.h"
 #include "prefix/reg_file.h"
 #include "prefix/reg_text.h"
+#include "prefix/registry_handles.h"
 
 namespace vlx::prefix {
 
 namespace {
-constexpr long kBadPathname = 161;  // ERROR_BAD_PATHNAME
-constexpr std::size_t kMaxKeyName = 255;
 
 struct Hive {
   std::filesystem::path path;
@@ -33,100 +32,34 @@ struct Hive {
   }
 };
 
-struct Handle {
-  RegFile* file = nullptr;
-  RegKeyNode* node = nullptr;
-};
-
-// The path's names, split at backslashes; runs of backslashes and a trailing one are ignored.
-bool SplitPath(const std::string& path, std::vector<std::u16string>& names) {
-  std::size_t from = 0;
-  while (from < path.size()) {
-    std::size_t to = path.find('\\', from);
-    if (to == std::string::npos) to = path.size();
-    if (to > from) {
-      if (to - from > kMaxKeyName) return false;
-      names.push_back(regtext::ToUnits(std::string_view(path).substr(from, to - from)));
-    }
-    from = to + 1;
+// The Wine hive files as trees for the handle table.
+struct WineTree {
+  using File = RegFile;
+  using Node = RegKeyNode;
+  static Node& Root(File& file) { return file.Root(); }
+  static Node* Find(const Node& key, std::string_view name) {
+    return RegFile::FindSubkey(key, regtext::ToUnits(name));
   }
-  return true;
-}
+  static Node& Add(File& file, Node& key, std::string_view name) {
+    return file.AddSubkey(key, regtext::ToUnits(name));
+  }
+  static bool Modified(const File& file) { return file.Modified(); }
+  static void ClearModified(File& file) { file.ClearModified(); }
+};
+using Handles = RegistryHandles<WineTree>;
+using Handle = Handles::Handle;
 }  // namespace
 
 struct PrefixRegistry::Impl {
   Hive system, user;
-  std::unordered_map<RegKey, Handle> handles;
-  RegKey next = 0x1000;
+  Handles handles{[this]() -> RegFile& { return system.Get(); },
+                  [this]() -> RegFile& { return user.Get(); }};
   std::function<bool()> family;
   std::optional<bool> win9x;
 
   bool IsWin9x() {
     if (!win9x) win9x = family && family();
     return *win9x;
-  }
-
-  // The node a handle or predefined root stands for.
-  long Resolve(RegKey key, Handle& out) {
-    switch (key) {
-      case regroot::LocalMachine:
-        out = {&system.Get(), &system.Get().Root()};
-        return winerr::Success;
-      case regroot::CurrentUser:
-        out = {&user.Get(), &user.Get().Root()};
-        return winerr::Success;
-      case regroot::ClassesRoot: {
-        // The root always exists; made here, it is written only with something in it.
-        RegFile& file = system.Get();
-        const bool modified = file.Modified();
-        RegKeyNode* node = &file.Root();
-        for (std::u16string_view name : {u"Software", u"Classes"}) node = &file.AddSubkey(*node, name);
-        if (!modified) file.ClearModified();
-        out = {&file, node};
-        return winerr::Success;
-      }
-      case regroot::Users:
-      case regroot::CurrentConfig:
-      case regroot::DynData:
-        return winerr::FileNotFound;
-      default:
-        break;
-    }
-    const auto it = handles.find(key);
-    if (it == handles.end()) return winerr::InvalidHandle;
-    out = it->second;
-    return out.node->deleted ? winerr::KeyDeleted : winerr::Success;
-  }
-
-  long Walk(RegKey parent, const std::string& path, bool create, Handle& out) {
-    if (!path.empty() && path[0] == '\\') {
-      // Only HKEY_CLASSES_ROOT takes a leading backslash.
-      if (parent != regroot::ClassesRoot) return kBadPathname;
-      return Walk(parent, path.substr(1), create, out);
-    }
-    std::vector<std::u16string> names;
-    if (!SplitPath(path, names)) return winerr::InvalidParameter;
-    if ((parent == regroot::Users || parent == regroot::CurrentConfig ||
-         parent == regroot::DynData) && create)
-      return winerr::AccessDenied;
-    const long rc = Resolve(parent, out);
-    if (rc != winerr::Success) return rc;
-    for (const auto& name : names) {
-      RegKeyNode* sub = RegFile::FindSubkey(*out.node, name);
-      if (!sub) {
-        if (!create) return winerr::FileNotFound;
-        sub = &out.file->AddSubkey(*out.node, name);
-      }
-      out.node = sub;
-    }
-    return winerr::Success;
-  }
-
-  RegKey NewHandle(const Handle& handle) {
-    const RegKey key = next;
-    next += 4;
-    handles.emplace(key, handle);
-    return key;
   }
 };
 
@@ -139,17 +72,11 @@ PrefixRegistry::PrefixRegistry(std::filesystem::path systemReg, std::filesystem:
 PrefixRegistry::~PrefixRegistry() = default;
 
 long PrefixRegistry::OpenKey(RegKey parent, const std::string& path, RegKey& result) {
-  Handle handle;
-  const long rc = impl_->Walk(parent, path, false, handle);
-  if (rc == winerr::Success) result = impl_->NewHandle(handle);
-  return rc;
+  return impl_->handles.Open(parent, path, false, result);
 }
 
 long PrefixRegistry::CreateKey(RegKey parent, const std::string& path, RegKey& result) {
-  Handle handle;
-  const long rc = impl_->Walk(parent, path, true, handle);
-  if (rc == winerr::Success) result = impl_->NewHandle(handle);
-  return rc;
+  return impl_->handles.Open(parent, path, true, result);
 }
 
 void PrefixRegistry::SetFamily(std::function<bool()> isWin9x) {
@@ -157,39 +84,26 @@ void PrefixRegistry::SetFamily(std::function<bool()> isWin9x) {
   impl_->win9x.reset();
 }
 
-long PrefixRegistry::CloseKey(RegKey key) {
-  if (key >= regroot::ClassesRoot && key <= regroot::DynData) return winerr::Success;
-  return impl_->handles.erase(key) ? winerr::Success : winerr::InvalidHandle;
-}
+long PrefixRegistry::CloseKey(RegKey key) { return impl_->handles.Close(key); }
 
 long PrefixRegistry::QueryValue(RegKey key, const std::string& name, std::uint32_t* type,
                                 unsigned char* data, std::uint32_t* size) {
   if (data && !size) return winerr::InvalidParameter;
   Handle handle;
-  const long rc = impl_->Resolve(key, handle);
+  const long rc = impl_->handles.Resolve(key, handle);
   if (rc != winerr::Success) return rc;
   const RegValueNode* value = RegFile::FindValue(*handle.node, regtext::ToUnits(name));
   if (!value) return winerr::FileNotFound;
   const RegData stored = RegFile::ValueData(*value);
   if (type) *type = stored.type;
-  if (!size) return winerr::Success;
-  const auto needed = static_cast<std::uint32_t>(stored.bytes.size());
-  if (data) {
-    if (*size < needed) {
-      *size = needed;
-      return winerr::MoreData;
-    }
-    if (needed) std::memcpy(data, stored.bytes.data(), needed);
-  }
-  *size = needed;
-  return winerr::Success;
+  return CopyValueData(stored.bytes, data, size);
 }
 
 long PrefixRegistry::SetValue(RegKey key, const std::string& name, std::uint32_t type,
                               const unsigned char* data, std::uint32_t size) {
   if (!data && size) return winerr::InvalidParameter;
   Handle handle;
-  const long rc = impl_->Resolve(key, handle);
+  const long rc = impl_->handles.Resolve(key, handle);
   if (rc != winerr::Success) return rc;
   std::string_view bytes(reinterpret_cast<const char*>(data), data ? size : 0);
   std::string terminated;
@@ -205,7 +119,7 @@ long PrefixRegistry::SetValue(RegKey key, const std::string& name, std::uint32_t
 
 long PrefixRegistry::DeleteValue(RegKey key, const std::string& name) {
   Handle handle;
-  const long rc = impl_->Resolve(key, handle);
+  const long rc = impl_->handles.Resolve(key, handle);
   if (rc != winerr::Success) return rc;
   return handle.file->RemoveValue(*handle.node, regtext::ToUnits(name)) ? winerr::Success
                                                                        : winerr::FileNotFound;
@@ -213,7 +127,7 @@ long PrefixRegistry::DeleteValue(RegKey key, const std::string& name) {
 
 long PrefixRegistry::DeleteKey(RegKey parent, const std::string& subkey) {
   Handle handle;
-  const long rc = impl_->Walk(parent, subkey, false, handle);
+  const long rc = impl_->handles.Walk(parent, subkey, false, handle);
   if (rc != winerr::Success) return rc;
   // A hive's root cannot go; on the NT family neither can a key with subkeys (wineserver:
   // STATUS_CANNOT_DELETE), where 9x deletes the whole tree.
@@ -225,7 +139,7 @@ long PrefixRegistry::DeleteKey(RegKey parent, const std::string& subkey) {
 
 long PrefixRegistry::EnumKey(RegKey key, std::uint32_t index, std::string& name) {
   Handle handle;
-  const long rc = impl_->Resolve(key, handle);
+  const long rc = impl_->handles.Resolve(key, handle);
   if (rc != winerr::Success) return rc;
   if (index >= handle.node->subkeys.size()) return winerr::NoMoreItems;
   name = regtext::FromUnits(handle.node->subkeys[index]->name);
@@ -235,7 +149,7 @@ long PrefixRegistry::EnumKey(RegKey key, std::uint32_t index, std::string& name)
 long PrefixRegistry::EnumValue(RegKey key, std::uint32_t index, std::string& name,
                                std::uint32_t& type, std::string& data) {
   Handle handle;
-  const long rc = impl_->Resolve(key, handle);
+  const long rc = impl_->handles.Resolve(key, handle);
   if (rc != winerr::Success) return rc;
   if (index >= handle.node->values.size()) return winerr::NoMoreItems;
   const RegValueNode& value = handle.node->values[index];
@@ -248,7 +162,7 @@ long PrefixRegistry::EnumValue(RegKey key, std::uint32_t index, std::string& nam
 
 long PrefixRegistry::QueryInfoKey(RegKey key, RegKeyInfo& info) {
   Handle handle;
-  const long rc = impl_->Resolve(key, handle);
+  const long rc = impl_->handles.Resolve(key, handle);
   if (rc != winerr::Success) return rc;
   info = RegKeyInfo{};
   const RegKeyNode& node = *handle.node;

@@ -5,11 +5,11 @@
 #include <functional>
 #include <memory>
 
-#include "platform/registry.h"
+#include "prefix/offline_registry.h"
 
 namespace vlx::prefix {
 
-class PrefixRegistry : public Registry {
+class PrefixRegistry : public OfflineRegistry {
  public:
   // Hive files are read on first use; a file that does not parse raises PrefixError naming
   // the file and line, and is never written.
@@ -34,12 +34,12 @@ class PrefixRegistry : public Registry {
   // the 9x family deletes a key with its subkeys and stores a REG_SZ as its text up to the
   // first zero plus one terminator, whatever size the caller gives; the NT family refuses to
   // delete a key that has subkeys and keeps the caller's size. NT when never set.
-  void SetFamily(std::function<bool()> isWin9x);
+  void SetFamily(std::function<bool()> isWin9x) override;
 
   // Writes every hive changed since loading, atomically (temporary file, flush, rename); one
   // whose changes undid each other is left alone. A hive file changed on disk since it was
   // loaded is not overwritten: PrefixError.
-  void Save();
+  void Save() override;
 
  private:
   struct Impl;

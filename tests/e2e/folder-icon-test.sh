@@ -8,7 +8,7 @@ source "$(dirname "$0")/file_attributes.sh"
 ini_text() { tr -d '\r' <"$1"; }  # Desktop.ini without its CRs
 
 fresh
-folder=$work/img/drive_c/Data
+folder=$drive/Data
 mkdir -p "$folder"
 set_attributes "$folder" H
 expect_eq "before: hidden folder" "-H-" "$(attributes "$folder")"
@@ -73,7 +73,7 @@ expect_eq "remove: folder normal" "---" "$(attributes "$folder")"
 
 # A Desktop.ini with an ExtShellFolderViews section: the system attribute stays after "Убрать",
 # and that section is kept byte for byte.
-views=$work/img/drive_c/Views
+views=$drive/Views
 mkdir -p "$views"
 printf '[ExtShellFolderViews]\r\nDefault={5984FFE0-28D4-11CF-AE66-08002B2E1262}\r\n' >"$views/Desktop.ini"
 run page 17 pick-folder 'C:\Views' click sbtnOpenFolder pick-icon 'C:\WINDOWS\SYSTEM\SHELL32.DLL,7' \

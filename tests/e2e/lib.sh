@@ -21,9 +21,41 @@ expect_eq() {  # what, expected, actual
     diff <(printf '%s\n' "$2") <(printf '%s\n' "$3") | head -20
   fi
 }
+# VLX_E2E_MACHINE=win9x runs the same scripts on a Windows 9x boot drive (init --win9x,
+# --win9x): C:\ is the image folder itself, the registry SYSTEM.DAT and USER.DAT; every image is
+# then also read back through cregexport and compared with reg query /s before it goes.
+# VLX_E2E_MACHINE=disk does the same in a raw disk image (init --disk, --disk): $work/img is
+# then a copy of its FAT volume, taken after every run, and what a script changes there goes
+# into the image before the next run (disk_sync.py, with mtools).
+machine=${VLX_E2E_MACHINE:-prefix}
+e2e_dir=$(dirname "${BASH_SOURCE[0]}")
+image_path=$work/img drive=$work/img hive_ref=WINDOWS/SYSTEM.DAT
+case $machine in
+  win9x) image_option=--win9x init_option=--win9x ;;
+  disk) image_option=--disk init_option=--disk image_path=$work/disk.img ;;
+  *) image_option=--prefix init_option= drive=$work/img/drive_c hive_ref=system.reg ;;
+esac
+volume="$work/disk.img@@1048576"  # the partition init --disk makes
+sync_disk() { [ "$machine" = disk ] && python3 "$e2e_dir/disk_sync.py" "$1" "$volume" "$work/img"; }
+crosscheck() {
+  [ "$machine" != prefix ] && [ -d "$work/img" ] || return 0
+  python3 "$e2e_dir/creg_crosscheck.py" "$cli" "$work/img" ||
+    fail "the hives do not read back the same through cregexport"
+}
 # A new default machine image in $work/img.
-fresh() { rm -rf "$work/img"; "$cli" init "$work/img" >/dev/null || { echo "init failed"; exit 1; }; }
-run() { "$cli" --prefix "$work/img" "$@"; }
+fresh() {
+  crosscheck
+  rm -rf "$work/img" "$work/disk.img"
+  "$cli" init $init_option "$image_path" >/dev/null || { echo "init failed"; exit 1; }
+  sync_disk pull
+}
+run() {
+  sync_disk push
+  "$cli" "$image_option" "$image_path" "$@"
+  local rc=$?
+  sync_disk pull
+  return $rc
+}
 # Runs a file of volnrx-cli commands: its output, errors included, in `out`; any exit status
 # but 0 is a failure.
 run_script() {
@@ -32,9 +64,10 @@ run_script() {
   [ "$rc" = 0 ] || fail "$(basename "$1"): exit status $rc"
 }
 # A file of the image by its Windows path below C:\, matched without regard to letter case.
-find_file() { find "$work/img/drive_c" -ipath "$work/img/drive_c/$1" 2>/dev/null | head -1; }
+find_file() { find "$drive" -ipath "$drive/$1" 2>/dev/null | head -1; }
 # Ends the script: a summary line and the exit status.
 finish() {  # what passed
+  crosscheck
   if [ "$failures" -ne 0 ]; then echo "$1: $failures failure(s)"; exit 1; fi
   echo "$1: all passed"
   exit 0

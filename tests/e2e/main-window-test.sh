@@ -51,11 +51,11 @@ copyright=$(run dump lbCopiryght | grep '\.text=')
 
 # Cancel writes nothing: the image's files keep their bytes and times.
 fresh
-before=$(cd "$work/img" && find . -type f -exec md5sum {} + | sort; find . -newer system.reg | sort)
+before=$(cd "$work/img" && find . -type f -exec md5sum {} + | sort; find . -newer "$hive_ref" | sort)
 out=$(run cancel dump btnSave); rc=$?
 expect_eq "cancel: exit status" 0 "$rc"
 expect_eq "cancel: nothing runs after the window closed" "" "$out"
-after=$(cd "$work/img" && find . -type f -exec md5sum {} + | sort; find . -newer system.reg | sort)
+after=$(cd "$work/img" && find . -type f -exec md5sum {} + | sort; find . -newer "$hive_ref" | sort)
 expect_eq "cancel wrote nothing" "$before" "$after"
 
 # Two presses of Apply: two broadcasts, one after each whole apply; OK: one more, then the end.
@@ -74,7 +74,7 @@ expect_eq "libraries missing" 'message: Volnerix | Файл "vlximg.dll" не н
 message: Volnerix | Файл "vxeject.dll" не найден в каталоге с программой !\r\rРабота программы будет прервана без согласия пользователя.\rДля устранения неполадки переустановите "Volnerix"\rили достаньте из дистрибутива файл "vxeject.dll" и поместите в\rкаталог с программой. | OK | information' "$out"
 
 # One library missing from the image's program folder.
-rm -f "$work/img/drive_c/Program Files/Volnerix/vxeject.dll"
+rm -f "$drive/Program Files/Volnerix/vxeject.dll"
 out=$(run dump btnSave 2>&1 | cut -d'|' -f2)
 expect_eq "vxeject.dll missing" ' Файл "vxeject.dll" не найден в каталоге с программой !\r\rРабота программы будет прервана без согласия пользователя.\rДля устранения неполадки переустановите "Volnerix"\rили достаньте из дистрибутива файл "vxeject.dll" и поместите в\rкаталог с программой. ' "$out"
 
@@ -95,15 +95,15 @@ expect_eq "check on a button: exit status" 2 "$rc"
 # A second copy on the same image tells the first and refuses, changing nothing; so does a reg
 # command that writes. The first copy's instance mutex is the lock on the file named after the
 # image folder.
-lock="${TMPDIR:-/tmp}/volnrx-$(stat -c '%d-%i' "$work/img")-VolnerixByKorvaneSoftware.lock"
-out=$(flock -n "$lock" "$cli" --prefix "$work/img" apply dump btnSave 2>&1); rc=$?
+lock="${TMPDIR:-/tmp}/volnrx-$(stat -c '%d-%i' "$image_path")-VolnerixByKorvaneSoftware.lock"
+out=$(flock -n "$lock" "$cli" "$image_option" "$image_path" apply dump btnSave 2>&1); rc=$?
 expect_eq "second copy: exit status" 1 "$rc"
 expect_has "second copy tells the first" "journal: SendMessage HWND_BROADCAST VolnerixByKorvaneSoftware 0 0" "$out"
 expect_has "second copy refuses" "the program is already running on this machine" "$out"
-out=$(flock -n "$lock" "$cli" --prefix "$work/img" reg add 'HKCU\Software\Проба' /v x /d y /f 2>&1); rc=$?
+out=$(flock -n "$lock" "$cli" "$image_option" "$image_path" reg add 'HKCU\Software\Проба' /v x /d y /f 2>&1); rc=$?
 expect_eq "reg add beside a running copy: exit status" 1 "$rc"
 expect_has "reg add beside a running copy refuses" "nothing was changed" "$out"
-out=$(flock -n "$lock" "$cli" --prefix "$work/img" reg query 'HKCU\Software' 2>&1); rc=$?
+out=$(flock -n "$lock" "$cli" "$image_option" "$image_path" reg query 'HKCU\Software' 2>&1); rc=$?
 expect_eq "reg query beside a running copy reads" 0 "$rc"
 out=$(run dump btnSave | head -1)
 expect_eq "after the first copy ended" "btnSave.enabled=1" "$out"

@@ -40,7 +40,7 @@ q=$(run reg query 'HKCU\Control Panel\International' /v sLongDate)
 expect_has "long date marker" "sLongDate    REG_SZ    dddd, d MMMM yyyy 'г.'" "$q"
 q=$(run reg query 'HKCU\Control Panel\Desktop' /v MenuShowDelay)
 expect_has "menu delay stored" "MenuShowDelay    REG_SZ    5000" "$q"
-[ -n "$(find "$work/img/drive_c" -maxdepth 4 -type d -name 'Принтеры.{2227A280-3AEA-1069-A2DE-08002B30309D}')" ] ||
+[ -n "$(find "$drive" -maxdepth 4 -type d -name 'Принтеры.{2227A280-3AEA-1069-A2DE-08002B30309D}')" ] ||
   fail "Printers folder in the Start Menu"
 
 # The next start shows what was applied.

@@ -14,6 +14,8 @@
 #include "native/prefix_conformance_machine.h"
 #include "prefix/prefix_machine.h"
 #include "text/cp1251.h"
+#include "win9x/win9x_drive.h"
+#include "win9x/win9x_image.h"
 
 namespace vlx::conformance {
 
@@ -31,13 +33,27 @@ fs::path MakeTempRoot() {
 
 // VLX_CONFORMANCE_FAMILY=win9x makes the image a Windows 98 one (its version key says 4.10);
 // otherwise it records no version and follows the NT family, as a Wine prefix does.
-bool NineXImage() {
+// VLX_CONFORMANCE_FAMILY=win9x-hives makes it a Windows 98 boot drive with SYSTEM.DAT and USER.DAT,
+// winme-hives a Windows ME one, whose HKEY_CLASSES_ROOT is CLASSES.DAT.
+std::string Family() {
   const char* family = std::getenv("VLX_CONFORMANCE_FAMILY");
-  return family && std::string(family) == "win9x";
+  return family ? family : "";
 }
+bool NineXImage() { return Family() == "win9x"; }
+bool NineXHives() { return Family() == "win9x-hives" || Family() == "winme-hives"; }
 
 fs::path CreateImage() {
   const fs::path root = MakeTempRoot();
+  if (NineXHives()) {
+    fs::create_directories(root / "WINDOWS");
+    fs::create_directories(root / "scratch");
+    std::ofstream(root / "WINDOWS" / "SYSTEM.DAT", std::ios::binary) << win9x::Win9xHiveBytes(
+        {{"Software\\Microsoft\\Windows\\CurrentVersion", "VersionNumber", 1, "4.10.2222"}});
+    std::ofstream(root / "WINDOWS" / "USER.DAT", std::ios::binary) << win9x::Win9xHiveBytes({});
+    if (Family() == "winme-hives")
+      std::ofstream(root / "WINDOWS" / "CLASSES.DAT", std::ios::binary) << win9x::Win9xHiveBytes({});
+    return root;
+  }
   for (const char* hive : {"system.reg", "user.reg"})
     std::ofstream(root / hive, std::ios::binary) << "WINE REGISTRY Version 2\n";
   if (NineXImage())
@@ -51,13 +67,17 @@ fs::path CreateImage() {
 
 class PrefixConformanceMachine : public ConformanceMachine {
  public:
-  PrefixConformanceMachine() : root_(CreateImage()), machine_(root_) {}
+  PrefixConformanceMachine()
+      : root_(CreateImage()),
+        machine_(NineXHives() ? std::make_unique<prefix::PrefixMachine>(
+                                    win9x::Win9xLayout(win9x::LocateWin9x(root_)))
+                              : std::make_unique<prefix::PrefixMachine>(root_)) {}
   ~PrefixConformanceMachine() override {
     std::error_code ignored;
     fs::remove_all(root_, ignored);
   }
 
-  Platform& platform() override { return machine_.platform(); }
+  Platform& platform() override { return machine_->platform(); }
 
   std::string ScratchFile(const std::string& name) override {
     return std::string(kScratchFolder) + "\\" + name;
@@ -84,11 +104,11 @@ class PrefixConformanceMachine : public ConformanceMachine {
     for (char& c : relative)
       if (c == '\\') c = '/';
     // Names on disk are UTF-8, as the prefix adapter keeps them.
-    return root_ / "drive_c" / "scratch" / Cp1251ToUtf8(relative);
+    return root_ / (NineXHives() ? "" : "drive_c") / "scratch" / Cp1251ToUtf8(relative);
   }
 
   fs::path root_;
-  prefix::PrefixMachine machine_;
+  std::unique_ptr<prefix::PrefixMachine> machine_;
 };
 
 }  // namespace
