@@ -99,14 +99,16 @@ int UsageError(const std::string& message) {
 }
 
 #ifndef _WIN32
-// Only looking: the image is read and never saved.
-bool ReadsOnly(const Options& options, const std::vector<std::string>& args) {
+// Only looking: the image is read and never saved. A run of the program that only shows pages
+// counts as one on a Wine prefix; on a 9x drive or disk image it is saved like any other, since
+// load-all itself changes files (attributes) that must reach the drive.
+bool ReadsOnly(const Options& options, const std::vector<std::string>& args, bool prefix) {
   if (options.dryRun) return true;
   if (!args.empty() && args[0] == "restore") return false;
   if (!args.empty() && args[0] == "reg")
     return args.size() >= 2 &&
            (EqualNoCaseCp1251(args[1], "query") || EqualNoCaseCp1251(args[1], "export"));
-  return std::all_of(options.commands.begin(), options.commands.end(),
+  return prefix && std::all_of(options.commands.begin(), options.commands.end(),
                      [](const ScriptCommand& command) {
                        return command.verb == "show" || command.verb == "dump" ||
                               command.verb == "page";
@@ -206,7 +208,7 @@ int Run(std::vector<std::string> args) {
   return status;
 #else
   if (options.programDir.empty()) options.programDir = prefix::kImageProgramFolder;
-  const bool reads = ReadsOnly(options, args);
+  const bool reads = ReadsOnly(options, args, !choice.prefixDir.empty());
   const ImageClaim claim(choice.ClaimPath(), reads ? ImageUse::Read : ImageUse::Write);
   OfflineMachine offline(choice);
   prefix::PrefixMachine& machine = offline.get();

