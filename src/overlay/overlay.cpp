@@ -15,7 +15,8 @@ void Section(std::vector<std::string>& out, const std::string& title) { out.push
 
 Overlay::Overlay(Platform& base)
     : base_(base),
-      registry_(*base.registry),
+      registry_(*base.registry,
+                [&base] { return base.facts && (base.facts->VersionWord() & 0x80000000u) != 0; }),
       files_(FilePorts{*base.files, *base.textFiles, *base.fileOps, *base.profile, *base.system}),
       parameters_(*base.parameters, effects_),
       desktop_(*base.desktop, effects_),

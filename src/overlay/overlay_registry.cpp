@@ -300,7 +300,8 @@ long OverlayRegistry::SetValue(RegKey key, const std::string& name, std::uint32_
   if (!Resolve(key, "", at)) return winerr::InvalidHandle;
   Node& node = Load(at);
   if (!node.exists) return winerr::KeyDeleted;
-  const std::string bytes(reinterpret_cast<const char*>(data), size);
+  std::string bytes(reinterpret_cast<const char*>(data), data ? size : 0);
+  if (type == regtype::Sz && IsWin9x()) bytes = Win9xStoredSz(bytes);
   const auto it = FindNamed(node.values, name, ValueName<Value>);
   if (it != node.values.end()) {
     it->type = type;
@@ -327,8 +328,19 @@ long OverlayRegistry::DeleteKey(RegKey parent, const std::string& subkey) {
   if (!Resolve(parent, subkey, at) || !Resolve(parent, "", above)) return winerr::InvalidHandle;
   if (at.id == above.id) return winerr::InvalidParameter;
   if (!Exists(at)) return winerr::FileNotFound;
+  if (!Load(at).subkeys.empty()) {
+    if (!IsWin9x()) return winerr::AccessDenied;
+    // The 9x family deletes the whole tree: the subkeys first, each as its own change.
+    RegKey key = 0;
+    if (OpenKey(parent, subkey, key) != winerr::Success) return winerr::AccessDenied;
+    const std::vector<std::string> subkeys = Load(at).subkeys;
+    long rc = winerr::Success;
+    for (const std::string& name : subkeys)
+      if (rc == winerr::Success) rc = DeleteKey(key, name);
+    CloseKey(key);
+    if (rc != winerr::Success) return rc;
+  }
   Node& node = Load(at);
-  if (!node.subkeys.empty()) return winerr::AccessDenied;
   Node& up = Load(Parent(at));
   const std::string last = LastName(at);
   up.subkeys.erase(FindNamed(up.subkeys, last, SelfName));

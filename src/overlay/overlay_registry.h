@@ -1,7 +1,9 @@
 // A registry that keeps every change in memory above another one: reads see the pending
 // changes, the registry below sees nothing until the changes are carried over as a script.
 #pragma once
+#include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,7 +14,10 @@ namespace vlx::overlay {
 
 class OverlayRegistry : public Registry {
  public:
-  explicit OverlayRegistry(Registry& base) : base_(base) {}
+  // `isWin9x` tells whether the registry below follows the 9x family (see PrefixRegistry's
+  // SetFamily); the overlay then does as it would. Asked once, when first needed.
+  explicit OverlayRegistry(Registry& base, std::function<bool()> isWin9x = {})
+      : base_(base), family_(std::move(isWin9x)) {}
 
   long OpenKey(RegKey parent, const std::string& path, RegKey& result) override;
   long CreateKey(RegKey parent, const std::string& path, RegKey& result) override;
@@ -74,6 +79,12 @@ class OverlayRegistry : public Registry {
   std::vector<Value> BaseValues(const Path& key);
 
   Registry& base_;
+  std::function<bool()> family_;
+  std::optional<bool> win9x_;
+  bool IsWin9x() {
+    if (!win9x_) win9x_ = family_ && family_();
+    return *win9x_;
+  }
   std::map<std::string, Node> nodes_;  // by Path::id
   std::map<RegKey, Path> handles_;
   RegKey nextHandle_ = 0x1000;

@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "platform/win_types.h"
 
@@ -44,5 +45,13 @@ class Registry {
   // RegQueryInfoKeyA.
   virtual long QueryInfoKey(RegKey key, RegKeyInfo& info) = 0;
 };
+
+// How RegSetValueExA of the 9x family stores a REG_SZ: the text up to its first zero and one
+// terminator, whatever size the caller gives (offline, never reading past that size).
+inline std::string Win9xStoredSz(std::string_view bytes) {
+  std::string text(bytes.substr(0, bytes.find('\0')));
+  text.push_back('\0');
+  return text;
+}
 
 }  // namespace vlx

@@ -108,9 +108,7 @@ long PrefixRegistry::SetValue(RegKey key, const std::string& name, std::uint32_t
   std::string_view bytes(reinterpret_cast<const char*>(data), data ? size : 0);
   std::string terminated;
   if (type == regtype::Sz && impl_->IsWin9x()) {
-    // 9x takes strlen + 1 bytes and ignores the size; offline the text never runs past it.
-    terminated.assign(bytes.substr(0, bytes.find('\0')));
-    terminated.push_back('\0');
+    terminated = Win9xStoredSz(bytes);
     bytes = terminated;
   }
   handle.file->SetValue(*handle.node, regtext::ToUnits(name), type, bytes);

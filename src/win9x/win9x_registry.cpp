@@ -150,11 +150,7 @@ long Win9xRegistry::SetValue(RegKey key, const std::string& name, std::uint32_t 
   const long rc = impl_->handles.Resolve(key, handle);
   if (rc != winerr::Success) return rc;
   std::string bytes(reinterpret_cast<const char*>(data), data ? size : 0);
-  if (type == regtype::Sz) {
-    // 9x takes strlen + 1 bytes and ignores the size; offline the text never runs past it.
-    bytes.resize(std::min(bytes.size(), bytes.find('\0')));
-    bytes.push_back('\0');
-  }
+  if (type == regtype::Sz) bytes = Win9xStoredSz(bytes);
   // A value's name and data each have a 16-bit size in the file.
   if (bytes.size() > 0xFFFF || name.size() > 0xFFFF) return winerr::InvalidParameter;
   handle.file->SetValue(*handle.node, name, type, bytes);
