@@ -28,6 +28,12 @@ TEST(ImageLock, ASecondWriterWaitsItsTimeThenIsRefusedAndGetsTheImageOnceItIsFre
   EXPECT_NO_THROW(ImageLock(dir.path(), 0ms));
   EXPECT_TRUE(std::filesystem::is_empty(dir.path()));  // the lock adds nothing to the image
   EXPECT_THROW(ImageLock(dir.path() / "missing", 0ms), PrefixError);
+
+  // A disk image is one file: the file itself carries the lock.
+  const auto disk = dir.path() / "disk.img";
+  testing::WriteHostFile(disk, "image");
+  ImageLock holder(disk, 0ms);
+  EXPECT_THROW(ImageLock(disk, 0ms), ImageBusy);
 }
 
 }  // namespace
