@@ -48,6 +48,9 @@ struct Options {
 
 // The commands on a machine: `args` is "reg ...", "restore DIR", or empty for the program
 // commands of `options`. `flush` saves what the machine keeps in memory.
+// Commands that write without starting the program: reg add, delete and import, and restore.
+bool WritesWithoutProgram(const std::vector<std::string>& args);
+
 int RunOnMachine(Host host, const Options& options, const std::vector<std::string>& args,
                  const std::function<void()>& flush);
 

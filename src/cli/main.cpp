@@ -104,10 +104,7 @@ int UsageError(const std::string& message) {
 // load-all itself changes files (attributes) that must reach the drive.
 bool ReadsOnly(const Options& options, const std::vector<std::string>& args, bool prefix) {
   if (options.dryRun) return true;
-  if (!args.empty() && args[0] == "restore") return false;
-  if (!args.empty() && args[0] == "reg")
-    return args.size() >= 2 &&
-           (EqualNoCaseCp1251(args[1], "query") || EqualNoCaseCp1251(args[1], "export"));
+  if (!args.empty() && (args[0] == "reg" || args[0] == "restore")) return !WritesWithoutProgram(args);
   return prefix && std::all_of(options.commands.begin(), options.commands.end(),
                      [](const ScriptCommand& command) {
                        return command.verb == "show" || command.verb == "dump" ||

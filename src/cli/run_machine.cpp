@@ -14,7 +14,8 @@ int RunCommands(Host host, const Options& options, const std::vector<std::string
   return RunProgram(host, options.programDir, options.commands);
 }
 
-// Commands that write without starting the program: reg add, delete and import, and restore.
+}  // namespace
+
 bool WritesWithoutProgram(const std::vector<std::string>& args) {
   if (args.empty()) return false;
   if (args[0] == "restore") return true;
@@ -23,8 +24,6 @@ bool WritesWithoutProgram(const std::vector<std::string>& args) {
     if (EqualNoCaseCp1251(args[1], op)) return true;
   return false;
 }
-
-}  // namespace
 
 int RunOnMachine(Host host, const Options& options, const std::vector<std::string>& args,
                  const std::function<void()>& flush) {

@@ -24,16 +24,24 @@ lines=$(wc -l <"$readme"); crlf=$(grep -c $'\r$' "$readme" || true)
 for f in "${programs[@]}"; do
   i686-w64-mingw32-objdump -h "$work/$f" | grep -q '\.debug' && fail "$f carries debug sections"
 done
-# A second reader of the import tables: binutils' objdump names no DLL outside the set and no
-# function that Windows 98/ME lack.
-dlls='^(kernel32|user32|gdi32|advapi32|shell32|comctl32|comdlg32|ole32|winmm|msvcrt)\.dll$'
-missing='^(GetTickCount64|(Add|Remove)VectoredExceptionHandler|TryEnterCriticalSection|[GS]etHandleInformation|GetFileSizeEx|SetFilePointerEx|GetModuleHandleEx[AW]|GlobalMemoryStatusEx|.*SRWLock.*|.*ConditionVariable.*|InitOnce.*|Fls.*|_.*time64|_f?stat64.*|_aligned_.*)$'
+# A second reader of the import tables: binutils' objdump names no DLL outside the reviewed list's
+# [dlls] and no function its [deny] patterns match.
+section() {  # section NAME: the first word of each line of one section of the reviewed list
+  awk -v want="[$1]" '{ sub(/#.*/, "") } /^\[/ { on = ($1 == want); next } on && NF { print $1 }' \
+    "$root/scripts/win9x-imports.txt"
+}
+mapfile -t allowed_dlls < <(section dlls)
+mapfile -t deny < <(section deny)
 for f in "${programs[@]}"; do
   dump=$(i686-w64-mingw32-objdump -p "$work/$f")
-  bad_dlls=$(awk '/DLL Name:/ { print tolower($3) }' <<<"$dump" | grep -vE "$dlls" || true)
-  [ -z "$bad_dlls" ] || fail "objdump: $f imports from $bad_dlls"
-  bad=$(awk '/DLL Name:/ { on = 1 } on && $1 ~ /^[0-9a-f]+$/ && NF >= 3 { print $3 }' <<<"$dump" |
-        grep -E "$missing" || true)
-  [ -z "$bad" ] || fail "objdump: $f imports $bad"
+  while read -r dll; do
+    [[ " ${allowed_dlls[*]} " == *" $dll "* ]] || fail "objdump: $f imports from $dll"
+  done < <(awk '/DLL Name:/ { print tolower($3) }' <<<"$dump")
+  while read -r name; do
+    for pattern in "${deny[@]}"; do
+      # shellcheck disable=SC2053  # the pattern is a glob on purpose
+      [[ $name == $pattern ]] && fail "objdump: $f imports $name"
+    done
+  done < <(awk '/DLL Name:/ { on = 1 } on && $1 ~ /^[0-9a-f]+$/ && NF >= 3 { print $3 }' <<<"$dump")
 done
 (cd "$work" && "$root/scripts/import-audit" "${programs[@]}")
