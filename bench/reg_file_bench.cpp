@@ -74,7 +74,7 @@ void Save(benchmark::State& state, const fs::path& path, bool touchAll) {
       auto* key = stack.back();
       stack.pop_back();
       key->changed = true;
-      for (auto& sub : key->subkeys) stack.push_back(sub.get());
+      for (auto& sub : file->Subkeys(*key)) stack.push_back(sub.get());
     }
   }
   const fs::path out = path.string() + ".bench-out";

@@ -8,12 +8,12 @@
 #include "prefix/reg_file.h"
 
 namespace {
-void Visit(const vlx::prefix::RegKeyNode& key) {
-  for (const auto& value : key.values) {
+void Visit(vlx::prefix::RegFile& file, vlx::prefix::RegKeyNode& key) {
+  for (const auto& value : file.Values(key)) {
     vlx::prefix::RegFile::ValueName(value);
     vlx::prefix::RegFile::ValueData(value);
   }
-  for (const auto& sub : key.subkeys) Visit(*sub);
+  for (const auto& sub : file.Subkeys(key)) Visit(file, *sub);
 }
 }  // namespace
 
@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string saved;
   try {
     RegFile file(text, "fuzz.reg");
-    Visit(file.Root());
+    Visit(file, file.Root());
     // A change makes the touched key's section written anew.
     auto& key = file.AddSubkey(file.Root(), u"Fuzz");
     file.SetValue(key, u"v", 1, std::string("x\0", 2));
@@ -32,6 +32,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;
   }
   RegFile again(saved, "saved.reg");  // throws (and so fails) when the saved text does not parse
-  Visit(again.Root());
+  Visit(again, again.Root());
   return 0;
 }

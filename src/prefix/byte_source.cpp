@@ -25,18 +25,21 @@ FileBytes::FileBytes(const std::filesystem::path& file) : name_(file.string()) {
 
 FileBytes::~FileBytes() { ::close(fd_); }
 
-std::unique_ptr<char[]> FileBytes::Fetch(std::uint64_t offset, std::size_t size) const {
-  auto buffer = std::make_unique_for_overwrite<char[]>(size);
+void ReadFully(int fd, std::uint64_t offset, char* out, std::size_t size, const std::string& name) {
   std::size_t done = 0;
   while (done < size) {
-    const ssize_t n = ::pread(fd_, buffer.get() + done, size - done,
-                              static_cast<off_t>(offset + done));
+    const ssize_t n = ::pread(fd, out + done, size - done, static_cast<off_t>(offset + done));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0)
-      throw PrefixError("Cannot read " + name_ + ": " +
+      throw PrefixError("Cannot read " + name + ": " +
                         (n < 0 ? std::strerror(errno) : "the file is shorter than it was"));
     done += static_cast<std::size_t>(n);
   }
+}
+
+std::unique_ptr<char[]> FileBytes::Fetch(std::uint64_t offset, std::size_t size) const {
+  auto buffer = std::make_unique_for_overwrite<char[]>(size);
+  ReadFully(fd_, offset, buffer.get(), size, name_);
   return buffer;
 }
 

@@ -11,6 +11,10 @@
 
 namespace vlx::prefix {
 
+// Reads `size` bytes at `offset` of an open file with pread; PrefixError naming `name` when it
+// cannot, or when the file is shorter than that.
+void ReadFully(int fd, std::uint64_t offset, char* out, std::size_t size, const std::string& name);
+
 class ByteSource {
  public:
   virtual ~ByteSource() = default;

@@ -37,8 +37,8 @@ struct WineTree {
   using File = RegFile;
   using Node = RegKeyNode;
   static Node& Root(File& file) { return file.Root(); }
-  static Node* Find(const Node& key, std::string_view name) {
-    return RegFile::FindSubkey(key, regtext::ToUnits(name));
+  static Node* Find(File& file, Node& key, std::string_view name) {
+    return file.FindSubkey(key, regtext::ToUnits(name));
   }
   static Node& Add(File& file, Node& key, std::string_view name) {
     return file.AddSubkey(key, regtext::ToUnits(name));
@@ -92,7 +92,7 @@ long PrefixRegistry::QueryValue(RegKey key, const std::string& name, std::uint32
   Handle handle;
   const long rc = impl_->handles.Resolve(key, handle);
   if (rc != winerr::Success) return rc;
-  const RegValueNode* value = RegFile::FindValue(*handle.node, regtext::ToUnits(name));
+  const RegValueNode* value = handle.file->FindValue(*handle.node, regtext::ToUnits(name));
   if (!value) return winerr::FileNotFound;
   const RegData stored = RegFile::ValueData(*value);
   if (type) *type = stored.type;
@@ -130,7 +130,7 @@ long PrefixRegistry::DeleteKey(RegKey parent, const std::string& subkey) {
   // A hive's root cannot go; on the NT family neither can a key with subkeys (wineserver:
   // STATUS_CANNOT_DELETE), where 9x deletes the whole tree.
   if (!handle.node->parent) return winerr::AccessDenied;
-  if (!handle.node->subkeys.empty() && !impl_->IsWin9x()) return winerr::AccessDenied;
+  if (!handle.file->Subkeys(*handle.node).empty() && !impl_->IsWin9x()) return winerr::AccessDenied;
   handle.file->RemoveKey(*handle.node);
   return winerr::Success;
 }
@@ -139,8 +139,9 @@ long PrefixRegistry::EnumKey(RegKey key, std::uint32_t index, std::string& name)
   Handle handle;
   const long rc = impl_->handles.Resolve(key, handle);
   if (rc != winerr::Success) return rc;
-  if (index >= handle.node->subkeys.size()) return winerr::NoMoreItems;
-  name = regtext::FromUnits(handle.node->subkeys[index]->name);
+  const auto& subkeys = handle.file->Subkeys(*handle.node);
+  if (index >= subkeys.size()) return winerr::NoMoreItems;
+  name = regtext::FromUnits(subkeys[index]->name);
   return winerr::Success;
 }
 
@@ -149,8 +150,9 @@ long PrefixRegistry::EnumValue(RegKey key, std::uint32_t index, std::string& nam
   Handle handle;
   const long rc = impl_->handles.Resolve(key, handle);
   if (rc != winerr::Success) return rc;
-  if (index >= handle.node->values.size()) return winerr::NoMoreItems;
-  const RegValueNode& value = handle.node->values[index];
+  const auto& values = handle.file->Values(*handle.node);
+  if (index >= values.size()) return winerr::NoMoreItems;
+  const RegValueNode& value = values[index];
   RegData stored = RegFile::ValueData(value);
   name = regtext::FromUnits(RegFile::ValueName(value));
   type = stored.type;
@@ -163,12 +165,13 @@ long PrefixRegistry::QueryInfoKey(RegKey key, RegKeyInfo& info) {
   const long rc = impl_->handles.Resolve(key, handle);
   if (rc != winerr::Success) return rc;
   info = RegKeyInfo{};
-  const RegKeyNode& node = *handle.node;
-  info.subkeys = static_cast<std::uint32_t>(node.subkeys.size());
-  for (const auto& sub : node.subkeys)
+  const auto& subkeys = handle.file->Subkeys(*handle.node);
+  info.subkeys = static_cast<std::uint32_t>(subkeys.size());
+  for (const auto& sub : subkeys)
     info.maxSubkeyLen = std::max(info.maxSubkeyLen, static_cast<std::uint32_t>(sub->name.size()));
-  info.values = static_cast<std::uint32_t>(node.values.size());
-  for (const auto& value : node.values) {
+  const auto& values = handle.file->Values(*handle.node);
+  info.values = static_cast<std::uint32_t>(values.size());
+  for (const auto& value : values) {
     info.maxValueNameLen = std::max(info.maxValueNameLen,
                                     static_cast<std::uint32_t>(RegFile::ValueName(value).size()));
     // Data sizes as the registry keeps them: strings in UTF-16, as wineserver reports them.

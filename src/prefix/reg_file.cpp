@@ -1,16 +1,15 @@
 #include "prefix/reg_file.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <iterator>
+#include <optional>
 
 #include "platform/win_types.h"
+#include "prefix/hive_source.h"
 #include "prefix/prefix_error.h"
 #include "prefix/reg_text.h"
 
@@ -289,8 +288,9 @@ void SortValues(std::vector<RegValueNode>& values) {
   values = std::move(sorted);
 }
 
-std::size_t LowerBound(const RegKeyNode& key, std::u16string_view name) {
-  const auto& subkeys = key.subkeys;
+using SubkeyList = std::vector<std::unique_ptr<RegKeyNode>>;
+
+std::size_t LowerBound(const SubkeyList& subkeys, std::u16string_view name) {
   if (!subkeys.empty()) {
     const int last = regtext::CompareNames(subkeys.back()->name, name);
     if (last < 0) return subkeys.size();
@@ -307,11 +307,11 @@ std::size_t LowerBound(const RegKeyNode& key, std::u16string_view name) {
   return lo;
 }
 
-std::size_t ValueLowerBound(const RegKeyNode& key, std::u16string_view name) {
-  std::size_t lo = 0, hi = key.values.size();
+std::size_t ValueLowerBound(const std::vector<RegValueNode>& values, std::u16string_view name) {
+  std::size_t lo = 0, hi = values.size();
   while (lo < hi) {
     const std::size_t mid = (lo + hi) / 2;
-    if (regtext::CompareNames(DecodeName(key.values[mid]), name) < 0)
+    if (regtext::CompareNames(DecodeName(values[mid]), name) < 0)
       lo = mid + 1;
     else
       hi = mid;
@@ -319,208 +319,362 @@ std::size_t ValueLowerBound(const RegKeyNode& key, std::u16string_view name) {
   return lo;
 }
 
+bool SameName(const RegValueNode& value, std::u16string_view name) {
+  return regtext::CompareNames(DecodeName(value), name) == 0;
+}
+
+// A section header's key path split into its names; empty names (doubled separators) are
+// skipped, as wineserver does.
+struct KeyPath {
+  std::u16string text;
+  std::vector<std::pair<std::size_t, std::size_t>> names;  // start and length in `text`
+
+  std::size_t Depth() const { return names.size(); }
+  std::u16string_view Name(std::size_t i) const {
+    return std::u16string_view(text).substr(names[i].first, names[i].second);
+  }
+  // From a header line "[path] ..."; false when the path does not end.
+  bool Read(std::string_view header) {
+    text.clear();
+    names.clear();
+    if (header.empty() || regtext::Unescape(header.substr(1), ']', text) == npos) return false;
+    std::size_t from = 0;
+    while (from <= text.size()) {
+      std::size_t to = text.find(u'\\', from);
+      if (to == std::u16string::npos) to = text.size();
+      if (to > from) names.emplace_back(from, to - from);
+      from = to + 1;
+    }
+    return true;
+  }
+};
+
+std::size_t SharedNames(const KeyPath& a, const KeyPath& b) {
+  std::size_t shared = 0;
+  while (shared < a.Depth() && shared < b.Depth() &&
+         regtext::CompareNames(a.Name(shared), b.Name(shared)) == 0)
+    ++shared;
+  return shared;
+}
+
+// Tree order as wineserver writes it: a key before its subkeys, siblings by CompareNames.
+bool PathBefore(const KeyPath& a, const KeyPath& b) {
+  const std::size_t shared = SharedNames(a, b);
+  if (shared < a.Depth() && shared < b.Depth())
+    return regtext::CompareNames(a.Name(shared), b.Name(shared)) < 0;
+  return a.Depth() < b.Depth();
+}
+
+// Goes through the value lines of a section (its text from the header line on), checking each;
+// with `values`, lists them as well. Returns whether they came in wineserver's order (always
+// true without `values`). Errors are DataError with an offset into `section`.
+bool ReadValues(std::string_view section, std::vector<RegValueNode>* values) {
+  std::size_t pos = section.find('\n');
+  pos = pos == npos ? section.size() : pos + 1;
+  Decoded decoded;
+  std::u16string name, previous;
+  bool ordered = true;
+  while (pos < section.size()) {
+    const std::size_t start = pos;
+    std::size_t nl = section.find('\n', pos);
+    if (nl == npos) nl = section.size();
+    pos = nl + 1;
+    std::string_view line = section.substr(start, nl - start);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (line.empty() || line[0] == '#' || line[0] == ';' || TrimLineEnd(line).empty()) continue;
+    if (line[0] != '"' && line[0] != '@') throw DataError{start, "syntax error"};
+    std::size_t dataStart;
+    name.clear();
+    if (line[0] == '@') {
+      if (line.size() < 2 || line[1] != '=') throw DataError{start, "syntax error"};
+      dataStart = 2;
+    } else {
+      const std::size_t close = values ? regtext::Unescape(line.substr(1), '"', name)
+                                       : regtext::FindUnescaped(line.substr(1), '"');
+      if (close == npos) throw DataError{start, "unterminated value name"};
+      dataStart = close + 2;
+      if (dataStart >= line.size() || line[dataStart] != '=') throw DataError{start, "'=' expected"};
+      ++dataStart;
+    }
+    const std::size_t end = DecodeData(section, start + dataStart, decoded, false);  // on use
+    pos = end + 1;
+    if (!values) continue;
+    std::string_view valueText = section.substr(start, end - start);
+    if (!valueText.empty() && valueText.back() == '\r') valueText.remove_suffix(1);
+    if (!values->empty() && regtext::CompareNames(previous, name) >= 0) ordered = false;
+    values->push_back({valueText, nullptr, decoded.type, static_cast<std::uint32_t>(dataStart)});
+    previous.swap(name);
+  }
+  return ordered;
+}
+
+constexpr std::size_t kScanBlock = 64 * 1024;
+
 }  // namespace
 
 RegFile::RegFile(std::string_view relativeTo) {
-  ownPrologue_ = std::string(kSignature) + "\n;; All keys relative to " + std::string(relativeTo) +
-                 "\n\n#arch=win64\n";
-  prologue_ = ownPrologue_;
+  prologue_ = std::string(kSignature) + "\n;; All keys relative to " + std::string(relativeTo) +
+              "\n\n#arch=win64\n";
 }
 
 RegFile::RegFile(std::string text, const std::string& fileName)
-    : ownText_(std::move(text)), text_(ownText_) {
-  Parse(fileName);
+    : RegFile(std::make_unique<HiveText>(std::move(text)), fileName) {}
+
+RegFile::RegFile(std::unique_ptr<HiveSource> source, const std::string& fileName)
+    : source_(std::move(source)), fileName_(fileName) {
+  Scan();
 }
 
-RegFile::RegFile(std::unique_ptr<char[]> text, std::size_t size, const std::string& fileName)
-    : readText_(std::move(text)), text_(readText_.get(), size) {
-  Parse(fileName);
-}
+RegFile::~RegFile() = default;
 
 std::unique_ptr<RegFile> RegFile::Load(const std::filesystem::path& path, FileIdentity* identity) {
-  auto failed = [&](int error) {
-    return PrefixError("Cannot read " + path.string() + ": " + std::strerror(error));
-  };
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) throw failed(errno);
-  struct Closer {
-    int fd;
-    ~Closer() { ::close(fd); }
-  } closer{fd};
-  const FileIdentity read = IdentityOf(fd);
-  if (!read.exists) throw failed(errno);
-  // Read straight into memory that is not cleared first: the file fills it.
-  auto text = std::make_unique_for_overwrite<char[]>(read.size + 1);
-  std::size_t done = 0;
-  while (done < read.size) {
-    const ssize_t n = ::read(fd, text.get() + done, read.size - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) throw failed(errno);
-    if (n == 0) break;
-    done += static_cast<std::size_t>(n);
-  }
+  FileIdentity read;
+  auto source = std::make_unique<HiveFile>(path, read);
+  std::unique_ptr<RegFile> file(new RegFile(std::move(source), path.string()));
   if (identity) *identity = read;
-  return std::unique_ptr<RegFile>(new RegFile(std::move(text), done, path.string()));
+  return file;
 }
 
-void RegFile::Parse(const std::string& fileName) {
-  const std::string_view text = text_;
-  auto lineOf = [&](std::size_t offset) {
-    return 1 + static_cast<std::size_t>(std::count(text.begin(), text.begin() + offset, '\n'));
-  };
-  auto fail = [&](std::size_t offset, const std::string& what) {
-    throw PrefixError("Cannot read " + fileName + ": line " + std::to_string(lineOf(offset)) +
-                      ": " + what);
-  };
-  if (const void* nul = std::memchr(text.data(), '\0', text.size()))
-    fail(static_cast<std::size_t>(static_cast<const char*>(nul) - text.data()),
-         "binary data in a text file");
-
-  std::size_t pos = 0;
-  auto nextLine = [&](std::size_t& start) {
-    start = pos;
-    std::size_t nl = text.find('\n', pos);
-    if (nl == npos) nl = text.size();
-    pos = nl + 1;
-    std::string_view line = text.substr(start, nl - start);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    return line;
-  };
-
-  std::size_t start = 0;
-  if (text.empty() || TrimLineEnd(nextLine(start)) != kSignature)
-    fail(0, "not a Wine registry file (no \"WINE REGISTRY Version 2\" line)");
-
-  RegKeyNode* current = nullptr;
-  std::size_t sectionStart = 0;
-  bool needsSort = false;
-  std::u16string scratch, previousName;
-  std::vector<RegKeyNode*> chain;
-  Decoded decoded;
-  auto closeSection = [&](std::size_t end) {
-    if (!current) {
-      prologue_ = text.substr(0, end);
-      return;
-    }
-    if (current->section.empty()) current->section = text.substr(sectionStart, end - sectionStart);
-    if (needsSort) SortValues(current->values);
-    current->values.shrink_to_fit();
-  };
-
-  while (pos < text.size()) {
-    const std::string_view line = nextLine(start);
-    if (line.empty() || line[0] == '#' || line[0] == ';' || TrimLineEnd(line).empty()) continue;
-    if (line[0] == '[') {
-      closeSection(start);
-      scratch.clear();
-      if (regtext::Unescape(line.substr(1), ']', scratch) == npos) fail(start, "unterminated key name");
-      // Sections mostly follow one another in tree order: the keys of the previous path are
-      // reused while the names match exactly.
-      RegKeyNode* key = &root_;
-      std::size_t from = 0, depth = 0;
-      bool same = true;
-      while (from <= scratch.size()) {
-        std::size_t to = scratch.find(u'\\', from);
-        if (to == std::u16string::npos) to = scratch.size();
-        if (to > from) {
-          const std::u16string_view name = std::u16string_view(scratch).substr(from, to - from);
-          same = same && depth < chain.size() && chain[depth]->name == name;
-          if (same) {
-            key = chain[depth];
-          } else {
-            key = &AddSubkey(*key, name);
-            chain.resize(depth);
-            chain.push_back(key);
-          }
-          ++depth;
-        }
-        from = to + 1;
-      }
-      chain.resize(depth);
-      current = key;
-      sectionStart = start;
-      // A key met twice gets one section holding the values of both.
-      needsSort = !current->section.empty() || !current->values.empty();
-      if (needsSort) current->changed = true;
-      previousName.clear();
-      continue;
-    }
-    if (line[0] != '"' && line[0] != '@') fail(start, "syntax error");
-    if (!current) fail(start, "value outside of a key");
-    std::size_t dataStart;
-    scratch.clear();
-    if (line[0] == '@') {
-      if (line.size() < 2 || line[1] != '=') fail(start, "syntax error");
-      dataStart = 2;
-    } else {
-      const std::size_t close = regtext::Unescape(line.substr(1), '"', scratch);
-      if (close == npos) fail(start, "unterminated value name");
-      dataStart = close + 2;
-      if (dataStart >= line.size() || line[dataStart] != '=') fail(start, "'=' expected");
-      ++dataStart;
-    }
-    std::size_t end = 0;
-    try {
-      end = DecodeData(text, start + dataStart, decoded, false);  // checked, decoded on use
-    } catch (const DataError& error) {
-      fail(error.at, error.what);
-    }
-    std::string_view valueText = text.substr(start, end - start);
-    if (!valueText.empty() && valueText.back() == '\r') valueText.remove_suffix(1);
-    if (!current->values.empty() && regtext::CompareNames(previousName, scratch) >= 0)
-      needsSort = true;
-    current->values.push_back({valueText, nullptr, decoded.type, static_cast<std::uint32_t>(dataStart)});
-    previousName.swap(scratch);
-    pos = end + 1;
+void RegFile::Fail(std::uint64_t offset, const std::string& what) const {
+  std::uint64_t line = 1;
+  HiveCursor cursor(*source_);
+  for (std::uint64_t at = 0, end = std::min(offset, source_->Size()); at < end;) {
+    const std::string_view piece = cursor.At(at, end - at);
+    line += static_cast<std::uint64_t>(std::count(piece.begin(), piece.end(), '\n'));
+    at += piece.size();
   }
-  closeSection(text.size());
-  modified_ = false;  // sorting what was read is no change to write
+  throw PrefixError("Cannot read " + fileName_ + ": line " + std::to_string(line) + ": " + what);
 }
 
-RegKeyNode* RegFile::FindSubkey(const RegKeyNode& key, std::u16string_view name) {
-  const std::size_t i = LowerBound(key, name);
-  if (i < key.subkeys.size() && regtext::CompareNames(key.subkeys[i]->name, name) == 0)
-    return key.subkeys[i].get();
+std::string_view RegFile::HeaderLine(const Section& section, std::string& buffer) const {
+  std::uint64_t want = std::min<std::uint64_t>(section.length, 256);
+  for (;;) {
+    const std::string_view read =
+        source_->Read(section.offset, static_cast<std::size_t>(want), buffer);
+    const std::size_t nl = read.find('\n');
+    if (nl != npos || want == section.length) return read.substr(0, nl);
+    want = std::min<std::uint64_t>(section.length, want * 4);
+  }
+}
+
+// One pass over the file in blocks, keeping only the current section: each section is checked
+// and put in the index; keys are built from the index when a lookup reaches them.
+void RegFile::Scan() {
+  const std::uint64_t size = source_->Size();
+  std::string window, block;  // window: the file's bytes [base, base + window.size())
+  std::uint64_t base = 0, filled = 0;
+  auto more = [&] {
+    if (filled >= size) return false;
+    const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(kScanBlock, size - filled));
+    const std::string_view read = source_->Read(filled, n, block);
+    if (const void* nul = std::memchr(read.data(), '\0', read.size()))
+      Fail(filled + static_cast<std::uint64_t>(static_cast<const char*>(nul) - read.data()),
+           "binary data in a text file");
+    window.append(read);
+    filled += n;
+    return true;
+  };
+
+  KeyPath path, previous;
+  bool ordered = true;
+  auto section = [&](std::string_view text, std::uint64_t offset) {
+    if (!path.Read(text.substr(0, text.find('\n')))) Fail(offset, "unterminated key name");
+    try {
+      ReadValues(text, nullptr);
+    } catch (const DataError& error) {
+      Fail(offset + error.at, error.what);
+    }
+    Section entry{offset, text.size(), static_cast<std::uint32_t>(path.Depth()), 0};
+    if (!sections_.empty()) {
+      entry.shared = static_cast<std::uint32_t>(SharedNames(previous, path));
+      if (!PathBefore(previous, path)) ordered = false;  // a key met twice, or out of order
+    }
+    sections_.push_back(entry);
+    std::swap(previous, path);
+  };
+  auto prologue = [&](std::string_view text) {
+    std::size_t pos = 0;
+    bool first = true;
+    while (first || pos < text.size()) {
+      std::size_t nl = text.find('\n', pos);
+      if (nl == npos) nl = text.size();
+      std::string_view line = text.substr(pos, nl - pos);
+      if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+      if (first && TrimLineEnd(line) != kSignature)
+        Fail(0, "not a Wine registry file (no \"WINE REGISTRY Version 2\" line)");
+      if (!first && !line.empty() && line[0] != '#' && line[0] != ';' &&
+          !TrimLineEnd(line).empty())
+        Fail(pos, line[0] == '"' || line[0] == '@' ? "value outside of a key" : "syntax error");
+      first = false;
+      pos = nl + 1;
+    }
+    prologue_ = text;
+  };
+
+  // Sections begin with a '[' at the start of a line; what comes before the first is the prologue.
+  std::size_t current = 0, searchFrom = 0;
+  bool inPrologue = true;
+  for (;;) {
+    const std::size_t next = window.find("\n[", searchFrom);
+    if (next == npos) {
+      window.erase(0, current);
+      base += current;
+      current = 0;
+      searchFrom = window.empty() ? 0 : window.size() - 1;
+      if (more()) continue;
+    }
+    const std::size_t end = next == npos ? window.size() : next + 1;
+    const std::string_view text = std::string_view(window).substr(current, end - current);
+    if (inPrologue)
+      prologue(text);
+    else
+      section(text, base + current);
+    inPrologue = false;
+    if (next == npos) break;
+    current = searchFrom = end;
+  }
+  if (sections_.size() > UINT32_MAX) Fail(size, "too many keys");
+  if (!ordered) SortSections();
+  sections_.shrink_to_fit();
+  root_.unbuiltBegin_ = 0;
+  root_.unbuiltEnd_ = static_cast<std::uint32_t>(sections_.size());
+}
+
+// A file not in wineserver's order gets its index sorted; a key met twice then has its sections
+// side by side, and is built as one section holding the values of both.
+void RegFile::SortSections() {
+  std::vector<KeyPath> paths(sections_.size());
+  std::string buffer;
+  for (std::size_t i = 0; i < sections_.size(); ++i)
+    paths[i].Read(HeaderLine(sections_[i], buffer));
+  std::vector<std::size_t> order(sections_.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(),
+                   [&](std::size_t a, std::size_t b) { return PathBefore(paths[a], paths[b]); });
+  std::vector<Section> sorted;
+  sorted.reserve(order.size());
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    sorted.push_back(sections_[order[i]]);
+    sorted.back().shared =
+        i ? static_cast<std::uint32_t>(SharedNames(paths[order[i - 1]], paths[order[i]])) : 0;
+  }
+  sections_ = std::move(sorted);
+}
+
+// Builds a key from its sections: its own section (the first of the range, with the key's path)
+// gives its values, and each run of sections below it sharing one more name becomes a subkey, not
+// built yet.
+void RegFile::Build(RegKeyNode& key) {
+  if (key.unbuiltBegin_ == key.unbuiltEnd_) return;
+  std::uint32_t depth = 0;
+  for (const RegKeyNode* up = key.parent; up; up = up->parent) ++depth;
+  std::uint32_t i = key.unbuiltBegin_;
+  const std::uint32_t end = key.unbuiltEnd_;
+  std::string buffer;
+  std::vector<RegValueNode> values;
+  SubkeyList subkeys;
+  try {
+    bool ordered = true, merged = false;
+    for (; i < end && sections_[i].depth == depth; ++i) {
+      const Section& own = sections_[i];
+      std::string_view text = source_->Read(own.offset, static_cast<std::size_t>(own.length), buffer);
+      const bool first = key.sectionText_.empty();
+      if (first) text = key.sectionText_.assign(text);
+      merged = merged || !first;
+      const std::size_t from = values.size();
+      try {
+        ordered = ReadValues(text, &values) && ordered;
+      } catch (const DataError& error) {
+        Fail(own.offset + error.at, error.what);
+      }
+      for (std::size_t v = from; !first && v < values.size(); ++v) {
+        values[v].own = std::make_unique<std::string>(values[v].line);
+        values[v].line = *values[v].own;
+      }
+    }
+    if (!ordered || merged) SortValues(values);
+    if (merged) key.changed = true;
+    values.shrink_to_fit();
+    KeyPath path;
+    while (i < end) {
+      std::uint32_t next = i + 1;
+      while (next < end && sections_[next].shared > depth) ++next;
+      if (!path.Read(HeaderLine(sections_[i], buffer)) || path.Depth() <= depth)
+        Fail(sections_[i].offset, "the file changed while it was read");
+      auto node = std::make_unique<RegKeyNode>();
+      node->name = path.Name(depth);
+      node->parent = &key;
+      node->unbuiltBegin_ = i;
+      node->unbuiltEnd_ = next;
+      subkeys.push_back(std::move(node));
+      i = next;
+    }
+  } catch (...) {
+    key.sectionText_.clear();
+    key.changed = false;
+    throw;
+  }
+  key.values_ = std::move(values);
+  key.subkeys_ = std::move(subkeys);
+  key.unbuiltBegin_ = key.unbuiltEnd_ = 0;
+}
+
+const SubkeyList& RegFile::Subkeys(RegKeyNode& key) {
+  Build(key);
+  return key.subkeys_;
+}
+
+const std::vector<RegValueNode>& RegFile::Values(RegKeyNode& key) {
+  Build(key);
+  return key.values_;
+}
+
+RegKeyNode* RegFile::FindSubkey(RegKeyNode& key, std::u16string_view name) {
+  Build(key);
+  const std::size_t i = LowerBound(key.subkeys_, name);
+  if (i < key.subkeys_.size() && regtext::CompareNames(key.subkeys_[i]->name, name) == 0)
+    return key.subkeys_[i].get();
   return nullptr;
 }
 
 RegKeyNode& RegFile::AddSubkey(RegKeyNode& key, std::u16string_view name) {
-  const std::size_t i = LowerBound(key, name);
-  if (i < key.subkeys.size() && regtext::CompareNames(key.subkeys[i]->name, name) == 0)
-    return *key.subkeys[i];
+  Build(key);
+  const std::size_t i = LowerBound(key.subkeys_, name);
+  if (i < key.subkeys_.size() && regtext::CompareNames(key.subkeys_[i]->name, name) == 0)
+    return *key.subkeys_[i];
   auto node = std::make_unique<RegKeyNode>();
   node->name = name;
   node->parent = &key;
   RegKeyNode& added = *node;
-  key.subkeys.insert(key.subkeys.begin() + static_cast<long>(i), std::move(node));
+  key.subkeys_.insert(key.subkeys_.begin() + static_cast<long>(i), std::move(node));
   modified_ = true;
   return added;
 }
 
-namespace {
-void MarkDeleted(RegKeyNode& key) {
-  key.deleted = true;
-  for (auto& subkey : key.subkeys) MarkDeleted(*subkey);
-}
-}  // namespace
-
 void RegFile::RemoveKey(RegKeyNode& key) {
   if (!key.parent) return;
-  auto& siblings = key.parent->subkeys;
+  auto& siblings = key.parent->subkeys_;
   const auto it = std::find_if(siblings.begin(), siblings.end(),
                                [&](const auto& node) { return node.get() == &key; });
   if (it == siblings.end()) return;
-  MarkDeleted(key);
+  // Only built keys can have handles open on them.
+  std::vector<RegKeyNode*> below{&key};
+  while (!below.empty()) {
+    RegKeyNode* node = below.back();
+    below.pop_back();
+    node->deleted = true;
+    for (auto& sub : node->subkeys_) below.push_back(sub.get());
+  }
   key.parent = nullptr;
   removed_.push_back(std::move(*it));
   siblings.erase(it);
   modified_ = true;
 }
 
-const RegValueNode* RegFile::FindValue(const RegKeyNode& key, std::u16string_view name) {
-  const std::size_t i = ValueLowerBound(key, name);
-  if (i < key.values.size() && regtext::CompareNames(DecodeName(key.values[i]), name) == 0)
-    return &key.values[i];
+const RegValueNode* RegFile::FindValue(RegKeyNode& key, std::u16string_view name) {
+  Build(key);
+  const std::size_t i = ValueLowerBound(key.values_, name);
+  if (i < key.values_.size() && SameName(key.values_[i], name)) return &key.values_[i];
   return nullptr;
 }
 
@@ -561,48 +715,60 @@ void RegFile::SetValue(RegKeyNode& key, std::u16string_view name, std::uint32_t 
   value.own = std::make_unique<std::string>(EncodeValue(name, type, bytes, value.dataStart));
   value.line = *value.own;
   value.type = type;
-  const std::size_t i = ValueLowerBound(key, name);
-  if (i < key.values.size() && regtext::CompareNames(DecodeName(key.values[i]), name) == 0) {
+  Build(key);
+  auto& values = key.values_;
+  const std::size_t i = ValueLowerBound(values, name);
+  if (i < values.size() && SameName(values[i], name)) {
     // The name keeps the spelling it was created with.
-    const std::u16string existing = DecodeName(key.values[i]);
+    const std::u16string existing = DecodeName(values[i]);
     if (existing != name) {
       value.own = std::make_unique<std::string>(EncodeValue(existing, type, bytes, value.dataStart));
       value.line = *value.own;
     }
     // As in wineserver, a value set to what it holds changes nothing (nor the key's time).
-    if (key.values[i].line == value.line) return;
-    key.values[i] = std::move(value);
+    if (values[i].line == value.line) return;
+    values[i] = std::move(value);
   } else {
-    key.values.insert(key.values.begin() + static_cast<long>(i), std::move(value));
+    values.insert(values.begin() + static_cast<long>(i), std::move(value));
   }
   Touch(key);
 }
 
 bool RegFile::RemoveValue(RegKeyNode& key, std::u16string_view name) {
-  const std::size_t i = ValueLowerBound(key, name);
-  if (i >= key.values.size() || regtext::CompareNames(DecodeName(key.values[i]), name) != 0)
-    return false;
-  key.values.erase(key.values.begin() + static_cast<long>(i));
+  Build(key);
+  const std::size_t i = ValueLowerBound(key.values_, name);
+  if (i >= key.values_.size() || !SameName(key.values_[i], name)) return false;
+  key.values_.erase(key.values_.begin() + static_cast<long>(i));
   Touch(key);
   return true;
 }
 
 std::string RegFile::Serialize() const {
   std::string out;
-  out.reserve(text_.size() + 4096);
+  out.reserve((source_ ? source_->Size() : 0) + 4096);
   Write([&](std::string_view piece) { out += piece; });
   return out;
 }
 
 bool RegFile::WritesWhatWasLoaded() const {
-  if (text_.empty()) return false;  // made here, never read
-  std::size_t at = 0;
+  if (!source_) return false;  // made here, never read
+  HiveCursor loaded(*source_);
+  const std::uint64_t size = source_->Size();
+  std::uint64_t at = 0;
   bool same = true;
   Write([&](std::string_view piece) {
-    same = same && text_.substr(at, piece.size()) == piece;
-    at += piece.size();
+    while (same && !piece.empty()) {
+      if (at >= size) {
+        same = false;
+        break;
+      }
+      const std::string_view have = loaded.At(at, piece.size());
+      same = piece.substr(0, have.size()) == have;
+      at += have.size();
+      piece.remove_prefix(have.size());
+    }
   });
-  return same && at == text_.size();
+  return same && at == size;
 }
 
 void RegFile::Write(const PieceWriter& write) const {
@@ -626,23 +792,38 @@ void RegFile::Write(const PieceWriter& write) const {
   } out{write, {}};
   out(prologue_);
   const Stamp stamp = Now();
+  std::optional<HiveCursor> cursor;
+  if (source_) cursor.emplace(*source_);
+  // Sections of keys not built, as read.
+  auto copy = [&](const RegKeyNode& key) {
+    for (std::uint32_t i = key.unbuiltBegin_; i < key.unbuiltEnd_; ++i) {
+      out.BlankLine();
+      for (std::uint64_t at = sections_[i].offset, left = sections_[i].length; left > 0;) {
+        const std::string_view piece = cursor->At(at, left);
+        out(piece);
+        at += piece.size();
+        left -= piece.size();
+      }
+    }
+  };
   std::string header;
 
   auto writeValues = [&](const RegKeyNode& key) {
-    for (const auto& value : key.values) {
+    for (const auto& value : key.values_) {
       out(value.line);
       out("\n");
     }
   };
   auto emit = [&](auto& self, const RegKeyNode& key) -> void {
-    if (!key.section.empty() && !key.changed) {
+    if (key.unbuiltBegin_ != key.unbuiltEnd_) return copy(key);
+    if (!key.sectionText_.empty() && !key.changed) {
       out.BlankLine();
-      out(key.section);
-    } else if (!key.section.empty()) {
+      out(key.sectionText_);
+    } else if (!key.sectionText_.empty()) {
       // Header with a new time, the lines kept as they were, then the values.
       out.BlankLine();
       bool first = true, continued = false;
-      ForEachLine(key.section, [&](std::string_view line) {
+      ForEachLine(key.sectionText_, [&](std::string_view line) {
         if (first) {
           first = false;
           std::u16string ignored;
@@ -663,7 +844,8 @@ void RegFile::Write(const PieceWriter& write) const {
         out("\n");
       });
       writeValues(key);
-    } else if (key.parent ? (!key.values.empty() || key.subkeys.empty()) : !key.values.empty()) {
+    } else if (key.parent ? (!key.values_.empty() || key.subkeys_.empty())
+                          : !key.values_.empty()) {
       out.BlankLine();
       header = "[";
       AppendPath(header, key);
@@ -672,7 +854,7 @@ void RegFile::Write(const PieceWriter& write) const {
       out(header);
       writeValues(key);
     }
-    for (const auto& sub : key.subkeys) self(self, *sub);
+    for (const auto& sub : key.subkeys_) self(self, *sub);
   };
   emit(emit, root_);
 }

@@ -3,7 +3,7 @@
 //
 // `Tree` describes the hive: its File and Node types (a Node has `parent` and `deleted`) and
 //   static Node& Root(File&);
-//   static Node* Find(const Node&, std::string_view name);       // without regard to case
+//   static Node* Find(File&, Node&, std::string_view name);      // without regard to case
 //   static Node& Add(File&, Node&, std::string_view name);       // existing or new
 //   static bool Modified(const File&);  static void ClearModified(File&);
 #pragma once
@@ -105,7 +105,7 @@ class RegistryHandles {
     if (rc != winerr::Success) return rc;
     for (std::string_view name : names) {
       if (EnterClasses(out, name)) continue;
-      Node* sub = Tree::Find(*out.node, name);
+      Node* sub = Tree::Find(*out.file, *out.node, name);
       if (!sub) {
         if (!create) return winerr::FileNotFound;
         sub = &Tree::Add(*out.file, *out.node, name);
@@ -154,7 +154,7 @@ class RegistryHandles {
   // Steps from HKEY_LOCAL_MACHINE\Software into a mounted classes file.
   bool EnterClasses(Handle& at, std::string_view name) {
     if (!classes_ || !EqualNoCaseCp1251(name, "Classes") || at.file != &system_()) return false;
-    if (at.node != Tree::Find(Tree::Root(system_()), "Software")) return false;
+    if (at.node != Tree::Find(system_(), Tree::Root(system_()), "Software")) return false;
     File* classes = classes_();
     if (!classes) return false;
     at = {classes, &Tree::Root(*classes)};

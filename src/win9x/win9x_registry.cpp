@@ -80,7 +80,7 @@ struct CregTree {
   using File = CregFile;
   using Node = CregKey;
   static Node& Root(File& file) { return file.Root(); }
-  static Node* Find(const Node& key, std::string_view name) { return CregFile::FindSubkey(key, name); }
+  static Node* Find(File&, Node& key, std::string_view name) { return CregFile::FindSubkey(key, name); }
   static Node& Add(File& file, Node& key, std::string_view name) { return file.AddSubkey(key, name); }
   static bool Modified(const File& file) { return file.Modified(); }
   static void ClearModified(File& file) { file.ClearModified(); }

@@ -2,8 +2,10 @@
 // written anew, and the errors of files that do not parse.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
+#include "path_temp_dir.h"
 #include "platform/win_types.h"
 #include "prefix/prefix_error.h"
 #include "prefix/reg_file.h"
@@ -45,14 +47,14 @@ const std::string kHive =
 RegKeyNode& Key(RegFile& file, std::initializer_list<const char*> path) {
   RegKeyNode* key = &file.Root();
   for (const char* name : path) {
-    key = RegFile::FindSubkey(*key, ToUnits(name));
+    key = file.FindSubkey(*key, ToUnits(name));
     if (!key) throw std::runtime_error(std::string("no key ") + name);
   }
   return *key;
 }
 
-RegData Data(RegFile&, RegKeyNode& key, const char* name) {
-  const RegValueNode* value = RegFile::FindValue(key, ToUnits(name));
+RegData Data(RegFile& file, RegKeyNode& key, const char* name) {
+  const RegValueNode* value = file.FindValue(key, ToUnits(name));
   if (!value) throw std::runtime_error(std::string("no value ") + name);
   return RegFile::ValueData(*value);
 }
@@ -120,7 +122,7 @@ TEST(RegFile, AChangedKeyKeepsItsOtherLinesAndTheRestOfTheFileStaysAsItWas) {
   RegFile again(text, "user.reg");
   RegKeyNode& reread = Key(again, {"control panel", "desktop"});
   EXPECT_EQ(Data(again, reread, "dword").bytes, std::string("\x01\0\0\0", 4));
-  EXPECT_EQ(RegFile::FindValue(reread, ToUnits("Binary")), nullptr);
+  EXPECT_EQ(again.FindValue(reread, ToUnits("Binary")), nullptr);
   EXPECT_EQ(Data(again, reread, "Escapes").bytes, std::string("q\"b\\t\tn\nПЖa\0", 12));
 }
 
@@ -165,21 +167,79 @@ TEST(RegFile, NamesCompareWithoutCaseKeepTheirSpellingAndSortAsWineserverSortsTh
   RegKeyNode& parent = file.AddSubkey(file.Root(), ToUnits("T"));
   for (const char* name : {"b", "A", "_x", "a1", "Яблоко", "яд", "c", "B2"})
     file.AddSubkey(parent, ToUnits(name));
-  EXPECT_EQ(&file.AddSubkey(parent, ToUnits("ЯБЛОКО")), RegFile::FindSubkey(parent, ToUnits("яблоко")));
+  EXPECT_EQ(&file.AddSubkey(parent, ToUnits("ЯБЛОКО")), file.FindSubkey(parent, ToUnits("яблоко")));
   std::string order;
-  for (const auto& sub : parent.subkeys) order += regtext::FromUnits(sub->name) + " ";
+  for (const auto& sub : file.Subkeys(parent)) order += regtext::FromUnits(sub->name) + " ";
   EXPECT_EQ(order, "_x A a1 b B2 c Яблоко яд ");
 
   // Keys read out of order, and a key met twice, end up sorted and merged (last value wins).
   RegFile read(
       "WINE REGISTRY Version 2\n\n[Z] 1\n\"v\"=\"1\"\n\"A\"=\"2\"\n\n[a] 1\n\n[z] 1\n\"V\"=\"3\"\n",
       "x.reg");
-  ASSERT_EQ(read.Root().subkeys.size(), 2u);
-  EXPECT_EQ(regtext::FromUnits(read.Root().subkeys[0]->name), "a");
-  RegKeyNode& z = *read.Root().subkeys[1];
-  ASSERT_EQ(z.values.size(), 2u);
-  EXPECT_EQ(regtext::FromUnits(RegFile::ValueName(z.values[0])), "A");
+  ASSERT_EQ(read.Subkeys(read.Root()).size(), 2u);
+  EXPECT_EQ(regtext::FromUnits(read.Subkeys(read.Root())[0]->name), "a");
+  RegKeyNode& z = *read.Subkeys(read.Root())[1];
+  ASSERT_EQ(read.Values(z).size(), 2u);
+  EXPECT_EQ(regtext::FromUnits(RegFile::ValueName(read.Values(z)[0])), "A");
   EXPECT_EQ(Data(read, z, "v").bytes, std::string("3\0", 2));
+}
+
+// Every key and value in tree order, one line each: "path: name=data" for values.
+void Dump(RegFile& file, RegKeyNode& key, const std::string& path, std::string& out) {
+  if (!path.empty()) out += path + "\n";
+  for (const RegValueNode& value : file.Values(key))
+    out += path + ": " + regtext::FromUnits(RegFile::ValueName(value)) + "=" +
+           RegFile::ValueData(value).bytes.c_str() + "\n";
+  for (const auto& sub : file.Subkeys(key))
+    Dump(file, *sub, (path.empty() ? "" : path + "\\") + regtext::FromUnits(sub->name), out);
+}
+
+// A file in wineserver's order: keys only some sections name (A, A\B), a name spelled two ways.
+const std::string kTree =
+    "WINE REGISTRY Version 2\n"
+    ";; All keys relative to REGISTRY\\\\Machine\n\n#arch=win64\n\n"
+    "[A\\\\B\\\\C] 1\n\"v\"=\"c\"\n\n"
+    "[A\\\\B\\\\C\\\\D] 1\n@=\"d\"\n\n"
+    "[a\\\\b\\\\E] 1\n#time=1\n\"w\"=\"e\"\n\n"
+    "[Software] 1\n\"x\"=\"s\"\n\n"
+    "[Software\\\\Wine] 1\n#link\n\"y\"=\"w\"\n\n"
+    "[Z] 1\n";
+
+TEST(RegFile, AFileLoadedIsBuiltWhereLookupsReachAndWrittenAsReadElsewhere) {
+  testing::TempDir dir;
+  const auto path = dir.path() / "system.reg";
+  testing::WriteHostFile(path, kTree);
+  {
+    auto file = RegFile::Load(path);
+    std::string dump;
+    Dump(*file, file->Root(), "", dump);
+    EXPECT_EQ(dump,
+              "A\nA\\B\nA\\B\\C\nA\\B\\C: v=c\nA\\B\\C\\D\nA\\B\\C\\D: =d\n"
+              "A\\B\\E\nA\\B\\E: w=e\nSoftware\nSoftware: x=s\nSoftware\\Wine\n"
+              "Software\\Wine: y=w\nZ\n");
+    EXPECT_TRUE(file->WritesWhatWasLoaded());
+  }
+
+  auto file = RegFile::Load(path);
+  RegKeyNode& e = Key(*file, {"a", "B", "e"});
+  file->SetValue(e, ToUnits("n"), regtype::Sz, std::string("new\0", 4));
+  // Another program replaces the file: what was not built is still written as it was read.
+  testing::WriteHostFile(dir.path() / "other.reg", "WINE REGISTRY Version 2\n\n[Other] 1\n");
+  std::filesystem::rename(dir.path() / "other.reg", path);
+  const std::string text = file->Serialize();
+  const std::size_t sectionStart = kTree.find("[a\\\\b"), sectionEnd = kTree.find("[Software]");
+  EXPECT_EQ(text.substr(0, sectionStart), kTree.substr(0, sectionStart));
+  EXPECT_EQ(text.substr(text.size() - (kTree.size() - sectionEnd)), kTree.substr(sectionEnd));
+  EXPECT_NE(text.find("\n\"n\"=\"new\"\n\"w\"=\"e\"\n"), std::string::npos) << text;
+
+  // A file cut short under a reader is an error when a lookup reaches what is gone.
+  testing::WriteHostFile(path, kTree);
+  auto cut = RegFile::Load(path);
+  RegKeyNode& software = Key(*cut, {"Software"});
+  std::filesystem::resize_file(path, kTree.find("[Software]"));
+  EXPECT_NE(cut->FindSubkey(Key(*cut, {"A"}), ToUnits("B")), nullptr);
+  EXPECT_THROW(cut->FindSubkey(software, ToUnits("Wine")), PrefixError);
+  EXPECT_THROW(cut->Serialize(), PrefixError);
 }
 
 // The load only looks for where a string ends; it must stop where decoding would.
