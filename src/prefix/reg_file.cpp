@@ -63,13 +63,16 @@ struct DataError {
 
 // Decodes the data starting at `start` of `text` (after the '='). Returns the offset where the
 // data ends (its line's end); hex data continues over lines that end in a backslash. Without
-// `keep` the data is only checked: `out` then receives the type alone.
-std::size_t DecodeData(std::string_view text, std::size_t start, Decoded& out, bool keep = true) {
+// `keep` the data is only checked: `out` then receives the type alone. `firstLineEnd`, when
+// known, is where the line holding `start` ends.
+std::size_t DecodeData(std::string_view text, std::size_t start, Decoded& out, bool keep = true,
+                       std::size_t firstLineEnd = npos) {
   out.Clear();
   std::string_view rest = text.substr(start);
   std::size_t p = start;
   auto startsWith = [&](std::string_view s) { return rest.substr(0, s.size()) == s; };
   auto lineEnd = [&](std::size_t from) {
+    if (firstLineEnd != npos && from <= firstLineEnd) return firstLineEnd;
     const std::size_t nl = text.find('\n', from);
     return nl == npos ? text.size() : nl;
   };
@@ -323,46 +326,74 @@ bool SameName(const RegValueNode& value, std::u16string_view name) {
   return regtext::CompareNames(DecodeName(value), name) == 0;
 }
 
-// A section header's key path split into its names; empty names (doubled separators) are
-// skipped, as wineserver does.
+// A section header's key path split into its names as written (escaped); empty names (doubled
+// separators) are skipped, as wineserver does. Names are decoded only where two differ in bytes.
 struct KeyPath {
-  std::u16string text;
+  std::string text;  // the header line up to the path's end, kept
   std::vector<std::pair<std::size_t, std::size_t>> names;  // start and length in `text`
 
   std::size_t Depth() const { return names.size(); }
-  std::u16string_view Name(std::size_t i) const {
-    return std::u16string_view(text).substr(names[i].first, names[i].second);
+  std::string_view RawName(std::size_t i) const {
+    return std::string_view(text).substr(names[i].first, names[i].second);
   }
-  // From a header line "[path] ..."; false when the path does not end.
+  std::u16string Name(std::size_t i) const {
+    std::u16string name;
+    regtext::Unescape(RawName(i), '\0', name);
+    return name;
+  }
+  // From a header line "[path] ..."; false when the path does not end. A backslash always
+  // starts a unit of two characters: "\\" is the separator, anything else part of a name.
   bool Read(std::string_view header) {
-    text.clear();
+    const std::size_t close = header.empty() ? npos : regtext::FindUnescaped(header.substr(1), ']');
+    if (close == npos) return false;
+    text.assign(header.substr(0, close + 1));
     names.clear();
-    if (header.empty() || regtext::Unescape(header.substr(1), ']', text) == npos) return false;
-    std::size_t from = 0;
-    while (from <= text.size()) {
-      std::size_t to = text.find(u'\\', from);
-      if (to == std::u16string::npos) to = text.size();
-      if (to > from) names.emplace_back(from, to - from);
-      from = to + 1;
+    std::size_t from = 1;
+    for (std::size_t i = text.find('\\', 1);; i = text.find('\\', i + 2)) {
+      const bool separator = i != npos && i + 1 < text.size() && text[i + 1] == '\\';
+      if (i != npos && !separator) continue;
+      const std::size_t end = i == npos ? text.size() : i;
+      if (end > from) names.emplace_back(from, end - from);
+      if (i == npos) return true;
+      from = i + 2;
     }
-    return true;
   }
 };
 
-std::size_t SharedNames(const KeyPath& a, const KeyPath& b) {
-  std::size_t shared = 0;
-  while (shared < a.Depth() && shared < b.Depth() &&
-         regtext::CompareNames(a.Name(shared), b.Name(shared)) == 0)
-    ++shared;
-  return shared;
+// CompareNames of two names as written; up to an escape or a non-ASCII byte they are compared
+// as they stand, past one both are decoded.
+int CompareRawNames(std::string_view a, std::string_view b) {
+  const std::size_t n = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    const auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+    if (x == '\\' || y == '\\' || x >= 0x80 || y >= 0x80) {
+      std::u16string u, v;
+      regtext::Unescape(a.substr(i), '\0', u);
+      regtext::Unescape(b.substr(i), '\0', v);
+      return regtext::CompareNames(u, v);
+    }
+    const int d = regtext::FoldCase(x) - regtext::FoldCase(y);
+    if (d) return d;
+  }
+  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
+struct PathOrder {
+  std::size_t shared;  // leading names the two paths share
+  bool before;         // the first comes before the second in tree order
+};
+
 // Tree order as wineserver writes it: a key before its subkeys, siblings by CompareNames.
-bool PathBefore(const KeyPath& a, const KeyPath& b) {
-  const std::size_t shared = SharedNames(a, b);
-  if (shared < a.Depth() && shared < b.Depth())
-    return regtext::CompareNames(a.Name(shared), b.Name(shared)) < 0;
-  return a.Depth() < b.Depth();
+PathOrder ComparePaths(const KeyPath& a, const KeyPath& b) {
+  std::size_t shared = 0;
+  int names = 0;
+  for (; shared < a.Depth() && shared < b.Depth(); ++shared) {
+    if (a.RawName(shared) == b.RawName(shared)) continue;
+    names = CompareRawNames(a.RawName(shared), b.RawName(shared));
+    if (names != 0) break;
+  }
+  if (shared < a.Depth() && shared < b.Depth()) return {shared, names < 0};
+  return {shared, a.Depth() < b.Depth()};
 }
 
 // Goes through the value lines of a section (its text from the header line on), checking each;
@@ -396,7 +427,7 @@ bool ReadValues(std::string_view section, std::vector<RegValueNode>* values) {
       if (dataStart >= line.size() || line[dataStart] != '=') throw DataError{start, "'=' expected"};
       ++dataStart;
     }
-    const std::size_t end = DecodeData(section, start + dataStart, decoded, false);  // on use
+    const std::size_t end = DecodeData(section, start + dataStart, decoded, false, nl);  // on use
     pos = end + 1;
     if (!values) continue;
     std::string_view valueText = section.substr(start, end - start);
@@ -450,7 +481,7 @@ std::string_view RegFile::HeaderLine(const Section& section, std::string& buffer
   std::uint64_t want = std::min<std::uint64_t>(section.length, 256);
   for (;;) {
     const std::string_view read =
-        source_->Read(section.offset, static_cast<std::size_t>(want), buffer);
+        source_->Read(section.offset, static_cast<std::size_t>(want), buffer, true);
     const std::size_t nl = read.find('\n');
     if (nl != npos || want == section.length) return read.substr(0, nl);
     want = std::min<std::uint64_t>(section.length, want * 4);
@@ -486,8 +517,9 @@ void RegFile::Scan() {
     }
     Section entry{offset, text.size(), static_cast<std::uint32_t>(path.Depth()), 0};
     if (!sections_.empty()) {
-      entry.shared = static_cast<std::uint32_t>(SharedNames(previous, path));
-      if (!PathBefore(previous, path)) ordered = false;  // a key met twice, or out of order
+      const PathOrder order = ComparePaths(previous, path);
+      entry.shared = static_cast<std::uint32_t>(order.shared);
+      if (!order.before) ordered = false;  // a key met twice, or out of order
     }
     sections_.push_back(entry);
     std::swap(previous, path);
@@ -550,13 +582,13 @@ void RegFile::SortSections() {
   std::vector<std::size_t> order(sections_.size());
   for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
   std::stable_sort(order.begin(), order.end(),
-                   [&](std::size_t a, std::size_t b) { return PathBefore(paths[a], paths[b]); });
+                   [&](std::size_t a, std::size_t b) { return ComparePaths(paths[a], paths[b]).before; });
   std::vector<Section> sorted;
   sorted.reserve(order.size());
   for (std::size_t i = 0; i < order.size(); ++i) {
     sorted.push_back(sections_[order[i]]);
     sorted.back().shared =
-        i ? static_cast<std::uint32_t>(SharedNames(paths[order[i - 1]], paths[order[i]])) : 0;
+        i ? static_cast<std::uint32_t>(ComparePaths(paths[order[i - 1]], paths[order[i]]).shared) : 0;
   }
   sections_ = std::move(sorted);
 }
@@ -577,7 +609,8 @@ void RegFile::Build(RegKeyNode& key) {
     bool ordered = true, merged = false;
     for (; i < end && sections_[i].depth == depth; ++i) {
       const Section& own = sections_[i];
-      std::string_view text = source_->Read(own.offset, static_cast<std::size_t>(own.length), buffer);
+      std::string_view text =
+          source_->Read(own.offset, static_cast<std::size_t>(own.length), buffer, true);
       const bool first = key.sectionText_.empty();
       if (first) text = key.sectionText_.assign(text);
       merged = merged || !first;

@@ -235,10 +235,8 @@ TEST(RegFile, AFileLoadedIsBuiltWhereLookupsReachAndWrittenAsReadElsewhere) {
   // A file cut short under a reader is an error when a lookup reaches what is gone.
   testing::WriteHostFile(path, kTree);
   auto cut = RegFile::Load(path);
-  RegKeyNode& software = Key(*cut, {"Software"});
   std::filesystem::resize_file(path, kTree.find("[Software]"));
-  EXPECT_NE(cut->FindSubkey(Key(*cut, {"A"}), ToUnits("B")), nullptr);
-  EXPECT_THROW(cut->FindSubkey(software, ToUnits("Wine")), PrefixError);
+  EXPECT_THROW(cut->FindSubkey(cut->Root(), ToUnits("A")), PrefixError);
   EXPECT_THROW(cut->Serialize(), PrefixError);
 }
 
