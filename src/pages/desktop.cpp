@@ -165,7 +165,6 @@ const std::vector<TweakRule>& DesktopRules() {
        "Max Cached Icons",
        MarkerValue{.storage = Storage::Text,
                    .marker = StoredValue::Text("1024"),
-                   .deleteAlways = true,
                    .askFirst = true}),
   };
   return rules;

@@ -1,8 +1,10 @@
 #include "rules/rule_engine.h"
 
 #include <string>
+#include <type_traits>
 
 #include "store/reg_store.h"
+#include "store/store_error.h"
 #include "store/store_routine.h"
 #include "text/integer_text.h"
 
@@ -69,12 +71,6 @@ void RunLoadWith(const TweakRule& rule, RuleContext& context, OnFailure&& onFail
       onFailure);
 }
 
-// As RunLoadWith; a failure gives the control the `fallback` state.
-template <class Act>
-void RunLoad(const TweakRule& rule, RuleContext& context, LoadState fallback, Act&& act) {
-  RunLoadWith(rule, context, [&] { SetState(context, rule.control, fallback); }, act);
-}
-
 // Runs a registry apply routine with the rule's key opened (created when missing); nothing is
 // done when it cannot be opened, and a failure ends the routine silently.
 template <class Act>
@@ -89,6 +85,95 @@ std::string CommandKey(const TweakRule& rule) { return rule.keyPath + "\\command
 bool IsDirectory(Files& files, const std::string& path) {
   const std::uint32_t attributes = files.GetAttributes(path);
   return attributes != fileattr::Invalid && (attributes & fileattr::Directory) != 0;
+}
+
+// What a load makes of the stored setting of a check rule; `store` has the rule's key open, or is
+// null when the key does not exist. A read failure throws; the caller gives the fallback state.
+LoadState StoredState(const PolicyFlag& kind, RegStore* store, const TweakRule& rule) {
+  if (!store || !store->HasValue(rule.valueName)) return LoadState::Checked;
+  return ReadStoredNumber(*store, rule.valueName, kind.storage) == kind.flag ? LoadState::Unchecked
+                                                                             : LoadState::Checked;
+}
+
+LoadState StoredState(const MarkerValue& kind, RegStore* store, const TweakRule& rule) {
+  const std::string& name = rule.valueName;
+  if (!store) return kind.absentKey;
+  bool checked = false;
+  if (kind.askFirst && !store->HasValue(name)) {
+    checked = false;
+  } else if (kind.storage == Storage::Text) {
+    const std::string text = store->ReadText(name);
+    checked = kind.checkedUnlessText ? text != *kind.checkedUnlessText : text == kind.marker.text;
+  } else {
+    checked = store->HasValue(name) &&
+              ReadStoredNumber(*store, name, kind.storage) == kind.marker.number;
+  }
+  return checked ? LoadState::Checked : LoadState::Unchecked;
+}
+
+LoadState StoredState(const TwoStateValue& kind, RegStore* store, const TweakRule& rule) {
+  if (!store) return kind.absentKey;
+  if (!store->HasValue(rule.valueName)) return kind.absentValue;
+  const StoredValue& reference = kind.referenceIsOn ? kind.on : kind.off;
+  const bool equal = StoredEquals(*store, rule.valueName, kind.storage, reference);
+  return equal == kind.referenceIsOn ? LoadState::Checked : LoadState::Unchecked;
+}
+
+// A verb is read from its "command" subkey; `store` is only the root here.
+LoadState StoredState(const ShellVerb& kind, RegStore& store, const TweakRule& rule) {
+  const bool registered =
+      store.OpenPath(CommandKey(rule), false) && store.ReadText("") == kind.command;
+  store.ClosePath();
+  return registered ? LoadState::Checked : LoadState::Unchecked;
+}
+
+LoadState FallbackState(const ShellVerb&) { return LoadState::Unchecked; }
+template <class Kind>
+LoadState FallbackState(const Kind& kind) {
+  return kind.fallback;
+}
+
+// The stored state with the rule's key opened (without creating it) in `store`; a read failure
+// gives the kind's fallback, as on load.
+template <class Kind>
+LoadState ReadState(const Kind& kind, RegStore& store, const TweakRule& rule) {
+  try {
+    if constexpr (std::is_same_v<Kind, ShellVerb>) {
+      return StoredState(kind, store, rule);
+    } else {
+      return StoredState(kind, store.OpenPath(rule.keyPath, false) ? &store : nullptr, rule);
+    }
+  } catch (const StoreError&) {
+    return FallbackState(kind);
+  }
+}
+
+template <class Kind>
+void LoadCheck(const TweakRule& rule, const Kind& kind, RuleContext& context) {
+  RunRegistryRule(
+      *context.platform.registry, rule.root,
+      [&](RegStore& store) { SetState(context, rule.control, ReadState(kind, store, rule)); },
+      [&] { SetState(context, rule.control, FallbackState(kind)); });
+}
+
+LoadState StateOf(bool checked) { return checked ? LoadState::Checked : LoadState::Unchecked; }
+
+// Apply of a check rule: `act` gets the store with the rule's key open (created when missing; for
+// a verb, the root), the control's state and the state the stored setting loads as, read before
+// anything is written. A setting that already loads as the control's state is left as it is, so
+// an Apply after a load changes nothing the user did not change, and a value the rule cannot read
+// or did not write (another date format, a whole drive mask) is never removed.
+template <class Kind, class Act>
+void ApplyCheck(const TweakRule& rule, const Kind& kind, RuleContext& context, Act&& act) {
+  const bool checked = context.controls.Checked(rule.control);
+  RunRegistryRule(*context.platform.registry, rule.root, [&](RegStore& store) {
+    const LoadState stored = ReadState(kind, store, rule);
+    if constexpr (std::is_same_v<Kind, ShellVerb>)
+      store.ClosePath();
+    else if (!store.OpenPath(rule.keyPath, true))
+      return;
+    act(store, checked, stored);
+  });
 }
 
 }  // namespace
@@ -112,50 +197,10 @@ void LoadRule(const TweakRule& rule, RuleContext& context) {
   const std::string& name = rule.valueName;
   std::visit(
       Overloaded{
-          [&](const PolicyFlag& kind) {
-            RunLoad(rule, context, kind.fallback, [&](RegStore* store) {
-              bool checked = true;
-              if (store && store->HasValue(name))
-                checked = ReadStoredNumber(*store, name, kind.storage) != kind.flag;
-              context.controls.SetChecked(control, checked);
-            });
-          },
-          [&](const MarkerValue& kind) {
-            RunLoad(rule, context, kind.fallback, [&](RegStore* store) {
-              if (!store) return SetState(context, control, kind.absentKey);
-              bool checked = false;
-              if (kind.askFirst && !store->HasValue(name)) {
-                checked = false;
-              } else if (kind.storage == Storage::Text) {
-                const std::string text = store->ReadText(name);
-                checked = kind.checkedUnlessText ? text != *kind.checkedUnlessText
-                                                 : text == kind.marker.text;
-              } else {
-                checked = store->HasValue(name) &&
-                          ReadStoredNumber(*store, name, kind.storage) == kind.marker.number;
-              }
-              context.controls.SetChecked(control, checked);
-            });
-          },
-          [&](const TwoStateValue& kind) {
-            RunLoad(rule, context, kind.fallback, [&](RegStore* store) {
-              if (!store) return SetState(context, control, kind.absentKey);
-              if (!store->HasValue(name)) return SetState(context, control, kind.absentValue);
-              const StoredValue& reference = kind.referenceIsOn ? kind.on : kind.off;
-              const bool equal = StoredEquals(*store, name, kind.storage, reference);
-              context.controls.SetChecked(control, equal == kind.referenceIsOn);
-            });
-          },
-          [&](const ShellVerb& kind) {
-            RunRegistryRule(
-                *context.platform.registry, rule.root,
-                [&](RegStore& store) {
-                  context.controls.SetChecked(
-                      control, store.OpenPath(CommandKey(rule), false) &&
-                                   store.ReadText("") == kind.command);
-                },
-                [&] { context.controls.SetChecked(control, false); });
-          },
+          [&](const PolicyFlag& kind) { LoadCheck(rule, kind, context); },
+          [&](const MarkerValue& kind) { LoadCheck(rule, kind, context); },
+          [&](const TwoStateValue& kind) { LoadCheck(rule, kind, context); },
+          [&](const ShellVerb& kind) { LoadCheck(rule, kind, context); },
           [&](const NumberString& kind) {
             const auto setDefault = [&] {
               context.controls.SetPosition(control, kind.defaultNumber);
@@ -203,34 +248,33 @@ void ApplyRule(const TweakRule& rule, RuleContext& context) {
   std::visit(
       Overloaded{
           [&](const PolicyFlag& kind) {
-            const bool checked = context.controls.Checked(control);
-            RunApply(rule, context, [&](RegStore& store) {
-              if (!checked)
+            ApplyCheck(rule, kind, context, [&](RegStore& store, bool checked, LoadState stored) {
+              if (!checked && stored != LoadState::Unchecked)
                 WriteStored(store, name, kind.storage, StoredValue::Number(kind.flag));
-              else if (store.HasValue(name))
+              else if (checked && stored == LoadState::Unchecked)
                 store.RemoveValue(name);
             });
           },
           [&](const MarkerValue& kind) {
-            const bool checked = context.controls.Checked(control);
-            RunApply(rule, context, [&](RegStore& store) {
-              if (checked)
+            ApplyCheck(rule, kind, context, [&](RegStore& store, bool checked, LoadState stored) {
+              if (checked && stored != LoadState::Checked)
                 WriteStored(store, name, kind.storage, kind.marker);
-              else if (kind.deleteAlways || store.HasValue(name))
+              else if (!checked && stored == LoadState::Checked)
                 store.RemoveValue(name);
             });
           },
           [&](const TwoStateValue& kind) {
-            const bool checked = context.controls.Checked(control);
-            RunApply(rule, context, [&](RegStore& store) {
-              WriteStored(store, name, kind.storage, checked ? kind.on : kind.off);
+            ApplyCheck(rule, kind, context, [&](RegStore& store, bool checked, LoadState stored) {
+              // An absent value is written in the state shown.
+              if (stored != StateOf(checked) || !store.HasValue(name))
+                WriteStored(store, name, kind.storage, checked ? kind.on : kind.off);
             });
           },
           [&](const ShellVerb& kind) {
-            const bool checked = context.controls.Checked(control);
-            RunRegistryRule(*context.platform.registry, rule.root, [&](RegStore& store) {
+            ApplyCheck(rule, kind, context, [&](RegStore& store, bool checked, LoadState stored) {
+              if (stored == StateOf(checked)) return;
               if (!checked) {
-                if (store.HasKey(rule.keyPath)) store.RemoveKeyTree(rule.keyPath);
+                store.RemoveKeyTree(rule.keyPath);
                 return;
               }
               if (store.OpenPath(rule.keyPath, true)) store.WriteText("", kind.caption);

@@ -18,7 +18,8 @@ struct RuleContext {
 // Sets the rule's control from the store; a failure puts the control into the rule's fallback
 // state and goes no further.
 void LoadRule(const TweakRule& rule, RuleContext& context);
-// Writes the control's state back; a failure ends the routine silently.
+// Writes the control's state back; a failure ends the routine silently. A check rule whose stored
+// setting already loads as the control's state leaves it untouched.
 void ApplyRule(const TweakRule& rule, RuleContext& context);
 
 void LoadRules(std::span<const TweakRule> rules, RuleContext& context);

@@ -31,25 +31,27 @@ struct StoredValue {
 };
 
 // Checked: the feature is allowed and the value absent. Unchecked: the flag is written.
+// Checking removes the value only while it holds the flag.
 struct PolicyFlag {
   Storage storage = Storage::Binary;  // Binary or Dword
   std::uint32_t flag = 1;
   LoadState fallback = LoadState::Checked;
 };
 
-// The mirror of PolicyFlag: the marker is present while the box is checked.
+// The mirror of PolicyFlag: the marker is present while the box is checked. Unchecking removes
+// the value only while it loads as checked.
 struct MarkerValue {
   Storage storage = Storage::Text;  // Text or Binary
   StoredValue marker{};
-  bool deleteAlways = false;          // unchecked: delete without asking whether it exists
-  bool askFirst = false;              // load: an absent value loads unchecked without a read
+  bool askFirst = false;  // load: an absent value loads unchecked without a read
   LoadState absentKey = LoadState::Unchanged;
   // Load test: checked when the stored text differs from this (instead of equalling the marker).
   std::optional<std::string> checkedUnlessText{};
   LoadState fallback = LoadState::Unchecked;
 };
 
-// Both states write a value; nothing is deleted.
+// Both states write a value; nothing is deleted. A stored value that already loads as the
+// control's state is kept as it is.
 struct TwoStateValue {
   Storage storage = Storage::Dword;
   StoredValue on{};

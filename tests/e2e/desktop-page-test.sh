@@ -41,7 +41,7 @@ q=$(run reg query 'HKCU\Control Panel\Desktop')
 expect_has "timeout set in minutes" "ScreenSaveTimeOut    REG_SZ    60" "$q"
 expect_has "screen saver stays on" "ScreenSaveActive    REG_SZ    1" "$q"
 q=$(run reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\explorer' /v "Max Cached Icons" 2>&1)
-expect_not "icon cache value deleted" "REG_SZ    2048" "$q"
+expect_has "icon cache value as loaded: kept" "REG_SZ    2048" "$q"
 q=$(run reg query 'HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Explorer\Advanced' /v ShowInfoTip)
 expect_has "tips written as 1" "ShowInfoTip    REG_DWORD    0x1" "$q"
 

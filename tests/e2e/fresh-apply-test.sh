@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # volnrx-cli on a fresh machine image: load, apply, apply again without touching anything.
-# No error box, every settings page's values written (one representative value each), and the
-# boot files intact; the second apply writes the same as the first.
+# No error box, every settings page's values written (one representative value each), values the
+# pages read otherwise than they write kept, and the boot files intact; the second apply writes
+# the same as the first.
 set -uo pipefail
 source "$(dirname "$0")/lib.sh" "$@"
 source "$(dirname "$0")/file_attributes.sh"
@@ -9,6 +10,8 @@ source "$(dirname "$0")/file_attributes.sh"
 fresh
 batch=$(find_file autoexec.bat)
 ini=$(find_file windows/system.ini)
+intl='HKCU\Control Panel\International'
+run reg add "$intl" /v sLongDate /t REG_SZ /d "dddd, MMMM d, yyyy" /f >/dev/null
 batch_before=$(cat "$batch")
 ini_before=$(cat "$ini")
 out=$(run apply 2>&1); rc=$?
@@ -43,6 +46,10 @@ has_key "internet: its key" 'HKLM\Software\Microsoft\Internet Explorer\Main'
 has_key "service: overlay key" 'HKLM\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Icons'
 q=$(run reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Icons')
 expect_not "service: no overlay value" "29" "$q"
+check "start menu: the user's long date format" "$intl" "sLongDate    REG_SZ    dddd, MMMM d, yyyy"
+check "general: the image's autorun mask" \
+  'HKCU\Software\Microsoft\Windows\CurrentVersion\Policies\Explorer' \
+  "NoDriveTypeAutoRun    REG_BINARY    95000000"
 check "desktop colour" 'HKCU\Control Panel\Colors' "Background    REG_SZ"
 
 expect_eq "Autoexec.bat intact" "$batch_before" "$(cat "$batch")"

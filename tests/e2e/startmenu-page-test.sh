@@ -32,7 +32,7 @@ expect_has "menu delay set in the running system" "SystemParametersInfo 107 5000
 
 q=$(run reg query "$policy")
 expect_not "NoRun removed" "NoRun" "$q"
-expect_not "NoFind removed" "NoFind" "$q"
+expect_has "NoFind as loaded: kept" "NoFind    REG_DWORD    0x1" "$q"
 expect_has "NoClose written" "NoClose    REG_BINARY    01000000" "$q"
 q=$(run reg query 'HKLM\Software\CLASSES\Directory\shell\Regedit\command' /ve)
 expect_has "registry editor verb" "REG_SZ    Regedit.exe" "$q"

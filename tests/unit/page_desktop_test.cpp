@@ -148,18 +148,23 @@ TEST_F(DesktopPage, DesktopItemsFollowTheShellWindow) {
 }
 
 TEST_F(DesktopPage, CacheAndRecycleBinItems) {
-  PutText(HKLM, "Software\\Microsoft\\Windows\\CurrentVersion\\explorer", "Max Cached Icons", "2048");
-  PutBinary(regroot::ClassesRoot, "CLSID\\{645FF040-5081-101B-9F08-00AA002F954E}\\ShellFolder",
-            "Attributes", 0x20000150);
+  const std::string explorer = "Software\\Microsoft\\Windows\\CurrentVersion\\explorer";
+  const std::string recycle = "CLSID\\{645FF040-5081-101B-9F08-00AA002F954E}\\ShellFolder";
+  const auto expectStored = [&](const std::string& cache, const std::string& attributes) {
+    EXPECT_EQ(Stored(HKLM, explorer, "Max Cached Icons")->data, cache + '\0');
+    EXPECT_EQ(Stored(HKLM, "Software\\Classes\\" + recycle, "Attributes")->data, attributes);
+  };
+  PutText(HKLM, explorer, "Max Cached Icons", "2048");
+  PutBinary(regroot::ClassesRoot, recycle, "Attributes", 0x20000150);
   LoadDesktopPage(context);
   EXPECT_FALSE(ItemChecked("clbDesctopSetting", 7));
   EXPECT_TRUE(ItemChecked("clbDesctopSetting", 0));
+  ApplyDesktopPage(context);  // both as loaded: kept
+  expectStored("2048", std::string("\x50\x01\x00\x20", 4));
+  ui::UserCheckItem(Get("clbDesctopSetting"), 7, true);
+  ui::UserCheckItem(Get("clbDesctopSetting"), 0, false);
   ApplyDesktopPage(context);
-  EXPECT_EQ(Stored(HKLM, "Software\\Microsoft\\Windows\\CurrentVersion\\explorer", "Max Cached Icons"),
-            nullptr);
-  EXPECT_EQ(Stored(HKLM, "Software\\Classes\\CLSID\\{645FF040-5081-101B-9F08-00AA002F954E}\\ShellFolder",
-                   "Attributes")->data,
-            std::string("\x70\x01\x00\x20", 4));
+  expectStored("1024", std::string("\x40\x01\x00\x20", 4));
 }
 
 }  // namespace

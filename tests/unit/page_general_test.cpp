@@ -1,5 +1,6 @@
 // The General page's registry rules through the control model: the audio CD verb compared
-// exactly, the autorun mask replaced whole, and failed reads giving the fallback.
+// exactly, the autorun mask replaced whole when unchecked, and failed reads giving the fallback
+// while the unread value is kept.
 #include "pages/general.h"
 #include "unit/rules_page_fixture.h"
 
@@ -19,7 +20,7 @@ TEST_F(GeneralPage, AudioCdVerbIsComparedExactly) {
   LoadGeneralPage(context);
   EXPECT_FALSE(Checked("cbAutoranCDmusic"));
   ApplyGeneralPage(context);
-  EXPECT_EQ(Stored(HKLM, kAudio, "")->data, std::string(1, '\0'));
+  EXPECT_EQ(Stored(HKLM, kAudio, "")->data, std::string("Play") + '\0');  // as loaded: kept
 
   ui::UserCheck(Get("cbAutoranCDmusic"), true);
   ApplyGeneralPage(context);
@@ -38,12 +39,12 @@ TEST_F(GeneralPage, MissingAudioCdKeyKeepsTheBoxAndApplyCreatesIt) {
   EXPECT_EQ(Stored(HKLM, kAudio, "")->data, std::string("play") + '\0');
 }
 
-TEST_F(GeneralPage, AutorunMaskIsReplacedWhole) {
+TEST_F(GeneralPage, AutorunMaskIsReplacedWholeWhenUnchecked) {
   PutBinary(HKCU, kExplorer, "NoDriveTypeAutoRun", 0x95);
   LoadGeneralPage(context);
   EXPECT_TRUE(Checked("cbAutoranCDdata"));
   ApplyGeneralPage(context);
-  EXPECT_EQ(Stored(HKCU, kExplorer, "NoDriveTypeAutoRun"), nullptr);
+  EXPECT_EQ(Stored(HKCU, kExplorer, "NoDriveTypeAutoRun")->data, std::string("\x95\0\0\0", 4));
 
   PutBinary(HKCU, kExplorer, "NoDriveTypeAutoRun", 0x20);
   LoadGeneralPage(context);
@@ -69,7 +70,8 @@ TEST_F(GeneralPage, RestrictionsOfTheWrongTypeLoadAllowed) {
       HKCU, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System", "DisableRegistryTools");
   ASSERT_NE(regedit, nullptr);
   EXPECT_EQ(regedit->type, regtype::Dword);
-  EXPECT_EQ(Stored(HKCU, kWinOldApp, "NoRealMode"), nullptr);
+  EXPECT_EQ(Stored(HKCU, kWinOldApp, "NoRealMode")->type, regtype::Binary);
+  EXPECT_EQ(Stored(HKCU, kExplorer, "NoDriveTypeAutoRun")->type, regtype::Dword);
 }
 
 }  // namespace

@@ -12,7 +12,7 @@ const std::string kVolnrxVerb = "Software\\CLASSES\\Directory\\shell\\Volnrx";
 
 using StartMenuPage = rulestest::PageTest;
 
-TEST_F(StartMenuPage, NoRunLoadsFromItsBinaryFlagOnlyAndApplyRemovesOtherForms) {
+TEST_F(StartMenuPage, NoRunLoadsFromItsBinaryFlagOnlyAndApplyKeepsOtherForms) {
   PutBinary(HKLM, kPolicy, "NoRun", 1);
   LoadStartMenuPage(context);
   EXPECT_FALSE(Checked("cbStartMenuItem6"));
@@ -28,7 +28,7 @@ TEST_F(StartMenuPage, NoRunLoadsFromItsBinaryFlagOnlyAndApplyRemovesOtherForms) 
   LoadStartMenuPage(context);
   EXPECT_TRUE(Checked("cbStartMenuItem6"));  // a REG_DWORD is not the flag
   ApplyStartMenuPage(context);
-  EXPECT_EQ(Stored(HKLM, kPolicy, "NoRun"), nullptr);
+  EXPECT_EQ(Stored(HKLM, kPolicy, "NoRun")->type, regtype::Dword);  // nor is it removed
 }
 
 TEST_F(StartMenuPage, ProgramVerbFollowsTheRunningProgramsPath) {

@@ -125,9 +125,12 @@ TEST_F(RuleTest, PolicyFlagWritesTheFlagWhenUncheckedAndRemovesItWhenChecked) {
   EXPECT_EQ(Saved(rule)->type, regtype::Binary);
   EXPECT_EQ(Saved(rule)->data, Dword(1));
 
-  machine.registry.Put(HKLM, kPolicyKey, "NoRun", regtype::Dword, Dword(1));  // as other tools do
   Apply(rule, true);
   EXPECT_EQ(Saved(rule), nullptr);
+  machine.registry.Put(HKLM, kPolicyKey, "NoRun", regtype::Dword, Dword(1));  // as other tools do
+  Apply(rule, false);  // unchecked by the user: the rule's own form replaces the unreadable one
+  EXPECT_EQ(Saved(rule)->type, regtype::Binary);
+  EXPECT_EQ(Saved(rule)->data, Dword(1));
 
   const TweakRule dword = Flag("NoClose", Storage::Dword, 32);
   Apply(dword, false);
@@ -201,15 +204,15 @@ TEST_F(RuleTest, MarkerValueWritesTheMarkerAndDeletesByItsMode) {
   EXPECT_EQ(Saved(longDate), nullptr);
 
   const MarkerValue icons{
-      .storage = Storage::Text, .marker = StoredValue::Text("1024"), .deleteAlways = true};
+      .storage = Storage::Text, .marker = StoredValue::Text("1024"), .askFirst = true};
   const TweakRule cache{{"clb", 7}, HKLM, "\\Software\\Microsoft\\Windows\\CurrentVersion\\explorer",
                         "Max Cached Icons", icons};
-  machine.registry.Put(HKLM, cache.keyPath.substr(1), cache.valueName, regtype::Sz, Sz("2048"));
-  Apply(cache, false);
-  EXPECT_EQ(Saved(cache), nullptr);
-  Apply(cache, false);  // deleting an absent value is no failure
   Apply(cache, true);
   EXPECT_EQ(Saved(cache)->data, Sz("1024"));
+  Apply(cache, false);
+  EXPECT_EQ(Saved(cache), nullptr);
+  Apply(cache, false);  // nothing to delete
+  EXPECT_EQ(Saved(cache), nullptr);
 }
 
 TEST_F(RuleTest, TwoStateValueComparesWithItsReferenceAndWritesBothStates) {
@@ -261,6 +264,77 @@ TEST_F(RuleTest, TwoStateValueComparesWithItsReferenceAndWritesBothStates) {
   EXPECT_EQ(Saved(infoTip)->data, Dword(1));
   Apply(version, false);
   EXPECT_EQ(Saved(version)->data, Sz("0"));
+}
+
+// Load, then Apply with the control as loaded: every stored form stays as it was, type and bytes,
+// also those the rule reads as the state it would otherwise write or delete.
+TEST_F(RuleTest, ApplyAfterLoadLeavesTheStoredSettingAsItWas) {
+  const MarkerValue scroll{.storage = Storage::Text,
+                           .marker = StoredValue::Text("False"),
+                           .askFirst = true,
+                           .absentKey = LoadState::Unchecked,
+                           .checkedUnlessText = "false"};
+  TwoStateValue recycle{Storage::Binary, StoredValue::Number(0x20000170),
+                        StoredValue::Number(0x20000140), false};
+  TwoStateValue update{Storage::Binary, StoredValue::Number(0), StoredValue::Number(1), false,
+                       LoadState::Checked, LoadState::Checked, LoadState::Checked};
+  TwoStateValue link{Storage::Binary, StoredValue::Number(1), StoredValue::Number(0), true};
+  const struct {
+    const char* what;
+    TweakRule rule;
+    Stored stored;
+  } cases[] = {
+      {"another long date format",
+       {{"clb", 2}, HKCU, "\\Control Panel\\International", "sLongDate",
+        MarkerValue{.storage = Storage::Text, .marker = StoredValue::Text(kLongDate)}},
+       Value(regtype::Sz, Sz("dddd, MMMM d, yyyy"))},
+      {"marker rule over a dword", {{"cbBox"}, HKCU, "\\Software\\X", "Marker",
+                                    MarkerValue{.storage = Storage::Binary, .marker = StoredValue::Number(1)}},
+       Value(regtype::Dword, Dword(1))},
+      {"scrolling True", {{"clb", 3}, HKLM, "\\Software\\X", "StartMenuScrollPrograms", scroll},
+       Value(regtype::Sz, Sz("True"))},
+      {"scrolling false", {{"clb", 3}, HKLM, "\\Software\\X", "StartMenuScrollPrograms", scroll},
+       Value(regtype::Sz, Sz("false"))},
+      {"a drive mask without the CD bit", Flag("NoDriveTypeAutoRun", Storage::Binary, 32),
+       Value(regtype::Binary, Bin({0x95, 0, 0, 0}))},
+      {"a policy as a dword under a binary rule", Flag("NoRun"), Value(regtype::Dword, Dword(1))},
+      {"a policy flag of 2 bytes", Flag("NoRun"), Value(regtype::Binary, Bin({1, 0}))},
+      {"attributes as a dword", {{"clb", 0}, HKLM, "\\Software\\Classes\\CLSID\\X", "Attributes", recycle},
+       Value(regtype::Dword, Dword(0x20000170))},
+      {"update mode of 1 byte", {{"clb", 5}, HKLM, "\\System\\Update", "UpdateMode", update},
+       Value(regtype::Binary, Bin({1}))},
+      {"a link count", {{"clb", 4}, HKCU, "\\Software\\X", "Link", link},
+       Value(regtype::Binary, Bin({0x1E, 0, 0, 0}))},
+  };
+  for (const auto& c : cases) {
+    Prepare(c.rule, c.stored);
+    LoadRule(c.rule, context);
+    ApplyRule(c.rule, context);
+    const auto* saved = Saved(c.rule);
+    ASSERT_NE(saved, nullptr) << c.what << ": deleted";
+    EXPECT_EQ(saved->type, c.stored.type) << c.what;
+    EXPECT_EQ(saved->data, c.stored.data) << c.what;
+  }
+
+  const std::string verb = "Software\\CLASSES\\Directory\\shell\\Regedit";
+  const TweakRule own{{"cbBox"}, HKLM, "\\" + verb, "", ShellVerb{"&Редактор реестра", "Regedit.exe"}};
+  machine.registry.Put(HKLM, verb, "", regtype::Sz, Sz("Registry"));
+  machine.registry.Put(HKLM, verb + "\\command", "", regtype::Sz, Sz("C:\\TOOLS\\REGEDIT.EXE"));
+  LoadRule(own, context);
+  ApplyRule(own, context);
+  EXPECT_EQ(machine.registry.Get(HKLM, verb + "\\command", "")->data, Sz("C:\\TOOLS\\REGEDIT.EXE"))
+      << "another program's verb of that name";
+  EXPECT_EQ(machine.registry.Get(HKLM, verb, "")->data, Sz("Registry"));
+
+  // Changed by the user, the same forms give way to the rule's own.
+  const TweakRule longDate = cases[0].rule;
+  Apply(longDate, true);
+  EXPECT_EQ(Saved(longDate)->data, Sz(kLongDate));
+  const TweakRule mask = cases[4].rule;
+  Apply(mask, false);
+  EXPECT_EQ(Saved(mask)->data, Dword(32));
+  Apply(mask, true);
+  EXPECT_EQ(Saved(mask), nullptr);
 }
 
 TEST_F(RuleTest, ShellVerbIsCheckedOnlyForItsExactCommand) {

@@ -128,13 +128,14 @@ TEST(PrefixRules, AppliedStatesReachTheHiveFiles) {
     bool checked;
     std::uint32_t type;  // 0: the value is absent afterwards
     std::string data;
+    std::function<void(RegStore&)> before = Number(7);  // replaced or deleted
   };
   const TweakRule verb =
       Rule({"box"}, HKLM, "\\Software\\CLASSES\\Directory\\shell\\Sfc", "",
            ShellVerb{"&Проверка системных файлов", "Sfc.exe"});
   const ApplyCase cases[] = {
       {"flag unchecked", Make(HKLM, PolicyFlag{}), false, regtype::Binary, kOne},
-      {"flag checked", Make(HKLM, PolicyFlag{}), true, 0, ""},
+      {"flag checked", Make(HKLM, PolicyFlag{}), true, 0, "", Bytes(kOne)},
       {"dword flag", Make(HKLM, PolicyFlag{Storage::Dword, 32}), false, regtype::Dword,
        std::string("\x20\0\0\0", 4)},
       {"marker", Make(HKCU, MarkerValue{.marker = StoredValue::Text("Дата 'г.'")}), true,
@@ -142,12 +143,12 @@ TEST(PrefixRules, AppliedStatesReachTheHiveFiles) {
       {"two-state off", Make(HKCU, TwoStateValue{.storage = Storage::Text,
                                                  .on = StoredValue::Text("1"),
                                                  .off = StoredValue::Text("0")}),
-       false, regtype::Sz, std::string("0") + '\0'},
+       false, regtype::Sz, std::string("0") + '\0', Text("1")},
       {"verb caption", verb, true, regtype::Sz, std::string("&Проверка системных файлов") + '\0'},
   };
   for (const auto& c : cases) {
     Hives hives;
-    hives.Store(c.rule, Number(7));  // something there before: replaced or deleted
+    hives.Store(c.rule, c.before);
     rulestest::FakeControls controls;
     Platform platform;
     platform.registry = hives.registry.get();
