@@ -1,5 +1,6 @@
 #include "prefix/prefix_parameters.h"
 
+#include <optional>
 #include <string>
 
 #include "store/store_routine.h"
@@ -15,13 +16,14 @@ struct Parameter {
   std::uint32_t get;  // 0: none
   std::uint32_t set;
   const char* value;
-  bool flag;  // stored as "1"/"0"
+  bool flag;             // stored as "1"/"0"
+  std::uint32_t absent;  // what the system reports while no value is stored (Wine: on, 300 s)
 };
 
 constexpr Parameter kParameters[] = {
-    {spi::GetScreenSaveActive, spi::SetScreenSaveActive, "ScreenSaveActive", true},
-    {spi::GetScreenSaveTimeout, spi::SetScreenSaveTimeout, "ScreenSaveTimeOut", false},
-    {0, spi::SetMenuShowDelay, "MenuShowDelay", false},
+    {spi::GetScreenSaveActive, spi::SetScreenSaveActive, "ScreenSaveActive", true, 1},
+    {spi::GetScreenSaveTimeout, spi::SetScreenSaveTimeout, "ScreenSaveTimeOut", false, 300},
+    {0, spi::SetMenuShowDelay, "MenuShowDelay", false, 0},
 };
 
 const Parameter* ByGet(std::uint32_t action) {
@@ -45,11 +47,16 @@ bool PrefixParameters::Get(std::uint32_t action, std::uint32_t& value) {
     value = it->second;
     return true;
   }
-  std::string text;
+  std::optional<std::string> text;
   RunRegistryRule(registry_, regroot::CurrentUser, [&](RegStore& store) {
-    if (store.OpenPath(kDesktopKey, false)) text = store.ReadText(p->value);
+    if (store.OpenPath(kDesktopKey, false) && store.HasValue(p->value))
+      text = store.ReadText(p->value);
   });
-  const std::int32_t number = TryParseInteger(text).value_or(0);
+  if (!text) {
+    value = p->absent;
+    return true;
+  }
+  const std::int32_t number = TryParseInteger(*text).value_or(0);
   value = p->flag ? (number != 0 ? 1u : 0u) : static_cast<std::uint32_t>(number);
   return true;
 }

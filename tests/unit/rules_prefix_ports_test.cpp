@@ -31,9 +31,12 @@ TEST(PrefixParameters, KeptAsTextInControlPanelDesktop) {
   FakeRegistry registry;
   Journal journal;
   PrefixParameters parameters(registry, journal);
+  // With nothing stored, what Wine reports: the screen saver on after 300 s.
   std::uint32_t value = 7;
   EXPECT_TRUE(parameters.Get(spi::GetScreenSaveTimeout, value));
-  EXPECT_EQ(value, 0u);  // absent
+  EXPECT_EQ(value, 300u);
+  EXPECT_TRUE(parameters.Get(spi::GetScreenSaveActive, value));
+  EXPECT_EQ(value, 1u);
 
   registry.Put(regroot::CurrentUser, "Control Panel\\Desktop", "ScreenSaveTimeOut", regtype::Sz,
                std::string("90\0", 3));
@@ -43,6 +46,10 @@ TEST(PrefixParameters, KeptAsTextInControlPanelDesktop) {
   EXPECT_EQ(value, 90u);
   parameters.Get(spi::GetScreenSaveActive, value);
   EXPECT_EQ(value, 1u);
+  registry.Put(regroot::CurrentUser, "Control Panel\\Desktop", "ScreenSaveTimeOut", regtype::Sz,
+               std::string("x\0", 2));
+  parameters.Get(spi::GetScreenSaveTimeout, value);
+  EXPECT_EQ(value, 0u);  // stored, but not a number
 
   EXPECT_TRUE(parameters.Set(spi::SetScreenSaveActive, 0, spif::UpdateIniFile));
   EXPECT_TRUE(parameters.Set(spi::SetScreenSaveTimeout, 120, spif::UpdateIniFile));
