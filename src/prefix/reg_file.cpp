@@ -441,6 +441,13 @@ bool ReadValues(std::string_view section, std::vector<RegValueNode>* values) {
 
 constexpr std::size_t kScanBlock = 64 * 1024;
 
+// The first "\n[" at `from` or later: found through the '[', which is rare, not the line ends.
+std::size_t FindSectionStart(std::string_view text, std::size_t from) {
+  for (std::size_t at = text.find('[', from + 1); at != npos; at = text.find('[', at + 1))
+    if (text[at - 1] == '\n') return at - 1;
+  return npos;
+}
+
 }  // namespace
 
 RegFile::RegFile(std::string_view relativeTo) {
@@ -547,7 +554,7 @@ void RegFile::Scan() {
   std::size_t current = 0, searchFrom = 0;
   bool inPrologue = true;
   for (;;) {
-    const std::size_t next = window.find("\n[", searchFrom);
+    const std::size_t next = FindSectionStart(window, searchFrom);
     if (next == npos) {
       window.erase(0, current);
       base += current;
