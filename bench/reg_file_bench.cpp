@@ -65,18 +65,24 @@ void Load(benchmark::State& state, const fs::path& path) {
   state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(fs::file_size(path)));
 }
 
+// Every key of the file, built as it is reached.
+template <typename Visit>
+void ForEachKey(RegFile& file, Visit&& visit) {
+  std::vector<vlx::prefix::RegKeyNode*> stack{&file.Root()};
+  while (!stack.empty()) {
+    auto* key = stack.back();
+    stack.pop_back();
+    visit(*key);
+    for (auto& sub : file.Subkeys(*key)) stack.push_back(sub.get());
+  }
+}
+
 // A load, then every key and value looked into, as an export of the whole hive does.
 void LoadAndBuildAll(benchmark::State& state, const fs::path& path) {
   for (auto _ : state) {
     auto file = RegFile::Load(path);
-    std::vector<vlx::prefix::RegKeyNode*> stack{&file->Root()};
     std::size_t values = 0;
-    while (!stack.empty()) {
-      auto* key = stack.back();
-      stack.pop_back();
-      values += file->Values(*key).size();
-      for (auto& sub : file->Subkeys(*key)) stack.push_back(sub.get());
-    }
+    ForEachKey(*file, [&](vlx::prefix::RegKeyNode& key) { values += file->Values(key).size(); });
     benchmark::DoNotOptimize(values);
   }
   state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(fs::file_size(path)));
@@ -85,15 +91,7 @@ void LoadAndBuildAll(benchmark::State& state, const fs::path& path) {
 // Every key changed, so every section is written anew rather than copied.
 void Save(benchmark::State& state, const fs::path& path, bool touchAll) {
   auto file = RegFile::Load(path);
-  if (touchAll) {
-    std::vector<vlx::prefix::RegKeyNode*> stack{&file->Root()};
-    while (!stack.empty()) {
-      auto* key = stack.back();
-      stack.pop_back();
-      key->changed = true;
-      for (auto& sub : file->Subkeys(*key)) stack.push_back(sub.get());
-    }
-  }
+  if (touchAll) ForEachKey(*file, [](vlx::prefix::RegKeyNode& key) { key.changed = true; });
   const fs::path out = path.string() + ".bench-out";
   for (auto _ : state) SaveTo(*file, out);
   state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(fs::file_size(out)));

@@ -24,6 +24,17 @@ wait_for() {  # wait_for SECONDS COMMAND...: until the command succeeds
 pid_alive() { kill -0 "$1" 2>/dev/null; }
 pid_gone() { ! kill -0 "$1" 2>/dev/null; }
 probe() { timeout 30 "$wine" "$probe_exe" "$@" 2>/dev/null | tr -d '\r'; }
+# The probe's output for a read that always has some, asked again while it comes back empty: a
+# probe started under heavy load has printed nothing.
+probe_output() {
+  local out="" try
+  for try in 1 2 3 4 5; do
+    out=$(probe "$@")
+    [ -n "$out" ] && break
+    sleep 1
+  done
+  printf '%s\n' "$out"
+}
 probe_says() {  # probe_says EXPECTED COMMAND...: the probe prints EXPECTED
   local expected=$1; shift
   test "$(probe "$@")" = "$expected"

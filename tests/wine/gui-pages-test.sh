@@ -75,26 +75,16 @@ sleep 0.5
 import -window root "$shots/information.png" 2>/dev/null
 # Wine as Windows 98 reports version 4.10 with the service-pack text " A ": the SE edition,
 # which carries MS-DOS 7.10.
-platform=$(probe children Информация | head -n1)
+platform=$(probe_output children Информация | head -n1)
 printf 'platform: %s
 ' "$platform"
 check "the platform line names Windows 98 SE and DOS 7.10" \
   test "$platform" = $'Платформа: 	Microsoft Windows 98 SE and DOS 7.10'
 mb() { echo $(( $1 * 1024 / 1024417 )); }
 meminfo() { awk -v k="$1:" '$1 == k { print $2 }' /proc/meminfo; }
-# A probe under load has come back empty once: each group is read again until it has text.
-group_text() {
-  local text="" tries
-  for tries in 1 2 3 4 5; do
-    text=$(probe children "$1")
-    [ -n "$text" ] && break
-    sleep 1
-  done
-  printf '%s' "$text"
-}
-ram=$(group_text "Физическая память:")
-pagefile=$(group_text "Файл подкачки:")
-virtual=$(group_text "Виртуальная память:")
+ram=$(probe_output children "Физическая память:")
+pagefile=$(probe_output children "Файл подкачки:")
+virtual=$(probe_output children "Виртуальная память:")
 printf '%s\n' "$ram" "$pagefile" "$virtual"
 check "total physical memory as /proc/meminfo gives it" \
   test "$(sed -n 1p <<<"$ram")" = "$(printf 'Всего: \t\t\t%s МБ ОЗУ' "$(mb "$(meminfo MemTotal)")")"
