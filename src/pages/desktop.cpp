@@ -6,6 +6,7 @@
 #include "pages/startmenu.h"
 #include "platform/dialogs.h"
 #include "rules/form_controls.h"
+#include "rules/rule_engine.h"
 #include "store/store_routine.h"
 #include "text/integer_text.h"
 
@@ -129,6 +130,21 @@ void SetColourControlsEnabled(Context& context, bool enabled) {
   context.Get("btnColorSelect").SetEnabled(enabled);
 }
 
+// The policy that hides the desktop's items, read as the shell reads it at its start.
+const TweakRule& NoDesktopRule() {
+  static const TweakRule rule = Flag(1, HKLM, kPolicyKey, "NoDesktop");
+  return rule;
+}
+
+// Whether the desktop shows its items: the shell's desktop list view, or where there is none to
+// find (no shell desktop, as under Wine or on an offline image) the stored policy.
+bool DesktopItemsShown(Context& context) {
+  TopWindows& windows = *context.platform.windows;
+  const WindowHandle list = FindDesktopListView(windows);
+  if (list != 0) return windows.IsWindowVisible(list);
+  return StoredCheckState(NoDesktopRule(), context.platform) != LoadState::Unchecked;
+}
+
 }  // namespace
 
 std::span<const ui::ControlSpec> DesktopPageControls() { return Controls(); }
@@ -145,13 +161,14 @@ const std::vector<TweakRule>& DesktopRules() {
        TwoStateValue{.storage = Storage::Binary,
                      .on = StoredValue::Number(0x20000170),
                      .off = StoredValue::Number(0x20000140),
-                     .referenceIsOn = false}),
+                     .referenceIsOn = false,
+                     .compareBits = 0x10}),  // the shell offers renaming by this bit
       Rule({"clbDesctopSetting", 5}, HKCU,
        "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced", "ShowInfoTip",
        TwoStateValue{.storage = Storage::Dword,
                      .on = StoredValue::Number(1),
                      .off = StoredValue::Number(0),
-                     .referenceIsOn = true,
+                     .referenceIsOn = false,
                      .absentKey = LoadState::Checked,
                      .absentValue = LoadState::Checked,
                      .fallback = LoadState::Checked}),
@@ -203,20 +220,20 @@ WindowHandle FindDesktopListView(TopWindows& windows) {
 }
 
 void LoadDesktopItems(Context& context) {
-  TopWindows& windows = *context.platform.windows;
-  const WindowHandle list = FindDesktopListView(windows);
-  context.Get<ui::ListControl>("clbDesctopSetting")
-      .SetItemChecked(1, list != 0 && windows.IsWindowVisible(list));
+  context.Get<ui::ListControl>("clbDesctopSetting").SetItemChecked(1, DesktopItemsShown(context));
 }
 
+// Only a box the user changed writes the policy and shows or hides the desktop.
 void ApplyDesktopItems(Context& context) {
   const bool shown = context.Get<ui::ListControl>("clbDesctopSetting").ItemChecked(1);
+  if (shown == DesktopItemsShown(context)) return;
   TopWindows& windows = *context.platform.windows;
   RunRegistryRule(*context.platform.registry, HKLM, [&](RegStore& store) {
-    if (!store.OpenPath(kPolicyKey, true)) return;
     if (shown) {
-      if (store.HasValue("NoDesktop")) store.RemoveValue("NoDesktop");
+      if (store.OpenPath(kPolicyKey, false) && store.HasValue("NoDesktop"))
+        store.RemoveValue("NoDesktop");
     } else {
+      if (!store.OpenPath(kPolicyKey, true)) return;
       const unsigned char flag[4] = {1, 0, 0, 0};
       store.WriteBytes("NoDesktop", flag, sizeof flag);
     }

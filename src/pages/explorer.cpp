@@ -84,6 +84,7 @@ TweakRule SeparateProcess() {
   MarkerValue marker;
   marker.storage = Storage::Binary;
   marker.marker = StoredValue::Number(1);
+  marker.testBits = kAllBits;  // the shell starts a separate process for any number but 0
   marker.absentKey = LoadState::Unchecked;
   marker.fallback = LoadState::Unchecked;
   return Rule(Item(0), regroot::CurrentUser, kAdvanced, "SeparateProcess", marker);
@@ -103,16 +104,18 @@ void LoadNotepadVerb(Context& context) {
   SetItem(context, 8, present);
 }
 
+// A command key that is there already loads checked and is kept as it is; unchecked removes the
+// verb key also when it has no command (a menu entry of this name that runs nothing). Nothing is
+// created unless the command is written.
 void ApplyNotepadVerb(Context& context) {
   const bool checked = ItemChecked(context, 8);
   RunRegistryRule(*context.platform.registry, regroot::ClassesRoot, [&](RegStore& store) {
-    if (!store.OpenPath(kVerbCommand, true)) return;
     if (checked) {
-      store.WriteText("", "notepad.exe %1");
+      if (!store.OpenPath(kVerbCommand, false) && store.OpenPath(kVerbCommand, true))
+        store.WriteText("", "notepad.exe %1");
       return;
     }
-    store.ClosePath();
-    store.RemoveKeyTree(kVerbKey);
+    if (store.HasKey(kVerbKey)) store.RemoveKeyTree(kVerbKey);
   });
 }
 
@@ -177,14 +180,14 @@ void ApplyCdDriver(Context& context, DriverGuard& guard) {
     ExtractResourceToFile(context.platform, "VXD", "CDFS", paths.cdfs);
     return;
   }
-  if (exists && !replacement) return;
+  // Unchecked is what the item loads as unless the replacement is there: only then did the user
+  // change it, and only then is a driver file touched.
+  if (!replacement) return;
   // Taking the replacement away and putting the backup back writes nothing out of the library.
-  if (exists) {
-    ops->Delete(paths.cdfs);
-    if (files.Exists(paths.backup)) {
-      ops->Rename(paths.backup, paths.cdfs);
-      return;
-    }
+  ops->Delete(paths.cdfs);
+  if (files.Exists(paths.backup)) {
+    ops->Rename(paths.backup, paths.cdfs);
+    return;
   }
   if (guard.Real({"NORMALCDFS"}))
     ExtractResourceToFile(context.platform, "VXD", "NORMALCDFS", paths.cdfs);
@@ -234,7 +237,7 @@ const std::vector<TweakRule>& ExplorerRulesBeforeUser() {
   static const std::vector<TweakRule> rules = {
       HiddenFiles(),
       TwoState(Item(1), regroot::CurrentUser, kAdvanced, "DontPrettyPath", Storage::Dword, 1, 0,
-               true, LoadState::Unchecked),
+               false, LoadState::Unchecked),
       TwoState({"cbExplorer3"}, regroot::CurrentUser, kAdvanced, "HideFileExt", Storage::Dword, 0,
                1, true, LoadState::Unchecked),
       TwoState(Item(3), regroot::CurrentUser, kAdvanced, "ClassicViewState", Storage::Dword, 0, 1,
@@ -243,8 +246,10 @@ const std::vector<TweakRule>& ExplorerRulesBeforeUser() {
       Flag(Item(2), regroot::CurrentUser,
            "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer",
            "NoCustomizeWebView"),
+      // "Link" is the shell's count down to dropping the shortcut name prefix: any number but 0,
+      // and no value (the shell starts the count itself), keeps the prefix.
       TwoState(Item(4), regroot::CurrentUser, "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer",
-               "Link", Storage::Binary, 1, 0, true, LoadState::Unchecked),
+               "Link", Storage::Binary, 1, 0, false, LoadState::Checked),
       Flag(Item(7), regroot::CurrentUser,
            "\\Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer",
            "NoViewContextMenu"),
@@ -255,7 +260,7 @@ const std::vector<TweakRule>& ExplorerRulesBeforeUser() {
 const std::vector<TweakRule>& ExplorerUpdateModeRule() {
   static const std::vector<TweakRule> rules = {
       TwoState(Item(5), regroot::LocalMachine, "\\System\\CurrentControlSet\\Control\\Update",
-               "UpdateMode", Storage::Binary, 0, 1, false, LoadState::Checked),
+               "UpdateMode", Storage::Binary, 0, 1, true, LoadState::Checked),
   };
   return rules;
 }

@@ -66,6 +66,7 @@ TweakRule AudioCdRule() {
   state.absentKey = LoadState::Unchanged;
   state.absentValue = LoadState::Unchecked;
   state.fallback = LoadState::Unchanged;
+  state.ignoreCase = true;  // the shell matches a default verb to its key without regard to case
   return Rule({"cbAutoranCDmusic"}, regroot::LocalMachine, "\\Software\\Classes\\AudioCD\\Shell",
               "", state);
 }
@@ -107,7 +108,8 @@ const std::vector<TweakRule>& GeneralRules() {
       [] {
         TweakRule rule = Flag("cbAutoranCDdata", regroot::CurrentUser, kExplorerPolicies,
                               "NoDriveTypeAutoRun", Storage::Binary);
-        std::get<PolicyFlag>(rule.kind).flag = 32;
+        // The shell tests the CD-ROM bit of the drive type mask alone.
+        std::get<PolicyFlag>(rule.kind).flag = std::get<PolicyFlag>(rule.kind).testBits = 32;
         return rule;
       }(),
       Flag("cbMsdosSeans", regroot::CurrentUser, kWinOldApp, "Disabled", Storage::Dword),

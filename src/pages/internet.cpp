@@ -84,12 +84,12 @@ void LoadWindowTitle(Context& context) {
 void ApplyWindowTitle(Context& context) {
   const std::string title = TitleEdit(context).Text();
   RunRegistryRule(*context.platform.registry, regroot::LocalMachine, [&](RegStore& store) {
-    if (!store.OpenPath(kMainKey, true)) return;
     if (title.empty() || title == kDefaultBrowserTitle) {
-      if (store.HasValue(kTitleValue)) store.RemoveValue(kTitleValue);
+      if (store.OpenPath(kMainKey, false) && store.HasValue(kTitleValue))
+        store.RemoveValue(kTitleValue);
       return;
     }
-    store.WriteText(kTitleValue, title);
+    if (store.OpenPath(kMainKey, true)) store.WriteText(kTitleValue, title);
   });
 }
 
@@ -104,8 +104,8 @@ void cbIETextDefaultClick(Context& context) {
   edit.SetEnabled(true);
   edit.SetColor(ui::colour::Window);
   RunRegistryRule(*context.platform.registry, regroot::LocalMachine, [&](RegStore& store) {
-    if (!store.OpenPath(kMainKey, true)) return;
-    edit.SetText(store.HasValue(kTitleValue) ? store.ReadText(kTitleValue)
+    const bool open = store.OpenPath(kMainKey, false);
+    edit.SetText(open && store.HasValue(kTitleValue) ? store.ReadText(kTitleValue)
                                              : std::string(kDefaultBrowserTitle));
   });
 }

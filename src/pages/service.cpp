@@ -212,10 +212,13 @@ void LoadServicePage(Context& context) {
 
 void ApplyServicePage(Context& context) {
   RunRegistryRule(*context.platform.registry, regroot::LocalMachine, [&](RegStore& store) {
-    if (!store.OpenPath(kShellIcons, true)) return;
     if (Radio(context, 1).Checked()) {
-      if (store.HasValue(kOverlayValue)) store.RemoveValue(kOverlayValue);
-    } else if (Radio(context, 2).Checked()) {
+      if (store.OpenPath(kShellIcons, false) && store.HasValue(kOverlayValue))
+        store.RemoveValue(kOverlayValue);
+      return;
+    }
+    if (!store.OpenPath(kShellIcons, true)) return;  // made only for a value written into it
+    if (Radio(context, 2).Checked()) {
       store.WriteText(kOverlayValue, LibraryOverlay(context, kSmallArrow));
     } else if (Radio(context, 3).Checked()) {
       store.WriteText(kOverlayValue, LibraryOverlay(context, kNoArrow));

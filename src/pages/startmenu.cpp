@@ -153,7 +153,9 @@ const TweakRule& StartMenuScrollRule() {
                   .marker = StoredValue::Text("False"),
                   .askFirst = true,
                   .absentKey = LoadState::Unchecked,
-                  .checkedUnlessText = "false"});
+                  // The shell reads a yes/no text without regard to case; anything else,
+                  // like no value at all, scrolls.
+                  .checkedTexts = {"false", "no"}});
   return rule;
 }
 

@@ -99,13 +99,11 @@ void ApplyFaultLog(Context& context) {
   const bool checked = context.Get<ui::CheckBox>("cbErrorFileYes").Checked();
   const std::string file = FaultLogFile(context);
   RunRegistryRule(*context.platform.registry, regroot::LocalMachine, [&](RegStore& store) {
-    if (!store.OpenPath(kFaultKey, true)) return;
     if (checked) {
-      store.WriteText("LogFile", file);
+      if (store.OpenPath(kFaultKey, true)) store.WriteText("LogFile", file);
       return;
     }
-    store.ClosePath();
-    store.RemoveKeyTree(kFaultKey);
+    if (store.HasKey(kFaultKey)) store.RemoveKeyTree(kFaultKey);
   });
 }
 

@@ -6,6 +6,7 @@
 #include "store/reg_store.h"
 #include "store/store_error.h"
 #include "store/store_routine.h"
+#include "text/cp1251.h"
 #include "text/integer_text.h"
 
 namespace vlx {
@@ -30,15 +31,22 @@ std::uint32_t ReadBinaryNumber(RegStore& store, const std::string& name) {
          std::uint32_t{bytes[3]} << 24;
 }
 
-std::uint32_t ReadStoredNumber(RegStore& store, const std::string& name, Storage storage) {
-  if (storage == Storage::Binary) return ReadBinaryNumber(store, name);
-  return static_cast<std::uint32_t>(store.ReadNumber(name));
+// A number as the shell reads its settings: the data of a REG_BINARY of at most 4 bytes or of a
+// REG_DWORD, whichever the value is, into a 32-bit number. Anything else is a read failure.
+std::uint32_t ReadStoredNumber(RegStore& store, const std::string& name) {
+  try {
+    return ReadBinaryNumber(store, name);
+  } catch (const StoreError&) {
+    return static_cast<std::uint32_t>(store.ReadNumber(name));
+  }
 }
 
-bool StoredEquals(RegStore& store, const std::string& name, Storage storage,
+bool StoredEquals(RegStore& store, const std::string& name, const TwoStateValue& kind,
                   const StoredValue& expected) {
-  if (storage == Storage::Text) return store.ReadText(name) == expected.text;
-  return ReadStoredNumber(store, name, storage) == expected.number;
+  if (kind.storage != Storage::Text)
+    return ((ReadStoredNumber(store, name) ^ expected.number) & kind.compareBits) == 0;
+  const std::string text = store.ReadText(name);
+  return kind.ignoreCase ? EqualNoCaseCp1251(text, expected.text) : text == expected.text;
 }
 
 void WriteStored(RegStore& store, const std::string& name, Storage storage,
@@ -91,8 +99,8 @@ bool IsDirectory(Files& files, const std::string& path) {
 // null when the key does not exist. A read failure throws; the caller gives the fallback state.
 LoadState StoredState(const PolicyFlag& kind, RegStore* store, const TweakRule& rule) {
   if (!store || !store->HasValue(rule.valueName)) return LoadState::Checked;
-  return ReadStoredNumber(*store, rule.valueName, kind.storage) == kind.flag ? LoadState::Unchecked
-                                                                             : LoadState::Checked;
+  return (ReadStoredNumber(*store, rule.valueName) & kind.testBits) != 0 ? LoadState::Unchecked
+                                                                         : LoadState::Checked;
 }
 
 LoadState StoredState(const MarkerValue& kind, RegStore* store, const TweakRule& rule) {
@@ -103,10 +111,14 @@ LoadState StoredState(const MarkerValue& kind, RegStore* store, const TweakRule&
     checked = false;
   } else if (kind.storage == Storage::Text) {
     const std::string text = store->ReadText(name);
-    checked = kind.checkedUnlessText ? text != *kind.checkedUnlessText : text == kind.marker.text;
-  } else {
-    checked = store->HasValue(name) &&
-              ReadStoredNumber(*store, name, kind.storage) == kind.marker.number;
+    if (kind.checkedTexts.empty()) {
+      checked = text == kind.marker.text;
+    } else {
+      for (const auto& form : kind.checkedTexts) checked = checked || EqualNoCaseCp1251(text, form);
+    }
+  } else if (store->HasValue(name)) {
+    const std::uint32_t number = ReadStoredNumber(*store, name);
+    checked = kind.testBits != 0 ? (number & kind.testBits) != 0 : number == kind.marker.number;
   }
   return checked ? LoadState::Checked : LoadState::Unchecked;
 }
@@ -115,16 +127,41 @@ LoadState StoredState(const TwoStateValue& kind, RegStore* store, const TweakRul
   if (!store) return kind.absentKey;
   if (!store->HasValue(rule.valueName)) return kind.absentValue;
   const StoredValue& reference = kind.referenceIsOn ? kind.on : kind.off;
-  const bool equal = StoredEquals(*store, rule.valueName, kind.storage, reference);
+  const bool equal = StoredEquals(*store, rule.valueName, kind, reference);
   return equal == kind.referenceIsOn ? LoadState::Checked : LoadState::Unchecked;
+}
+
+// What a verb key of the rule's name holds.
+enum class VerbKey {
+  Absent,
+  Registered,  // its command is the rule's
+  Broken,      // a menu entry that runs nothing: no command, an empty or unreadable one
+  Foreign,     // the command of another program
+};
+
+VerbKey ReadVerbKey(const ShellVerb& kind, RegStore& store, const TweakRule& rule) {
+  VerbKey found = VerbKey::Absent;
+  if (store.OpenPath(rule.keyPath, false)) {
+    found = VerbKey::Broken;
+    if (store.OpenPath(CommandKey(rule), false)) {
+      try {
+        const std::string command = store.ReadText("");
+        if (EqualNoCaseCp1251(command, kind.command))
+          found = VerbKey::Registered;
+        else if (!command.empty())
+          found = VerbKey::Foreign;
+      } catch (const StoreError&) {
+      }
+    }
+  }
+  store.ClosePath();
+  return found;
 }
 
 // A verb is read from its "command" subkey; `store` is only the root here.
 LoadState StoredState(const ShellVerb& kind, RegStore& store, const TweakRule& rule) {
-  const bool registered =
-      store.OpenPath(CommandKey(rule), false) && store.ReadText("") == kind.command;
-  store.ClosePath();
-  return registered ? LoadState::Checked : LoadState::Unchecked;
+  return ReadVerbKey(kind, store, rule) == VerbKey::Registered ? LoadState::Checked
+                                                               : LoadState::Unchecked;
 }
 
 LoadState FallbackState(const ShellVerb&) { return LoadState::Unchecked; }
@@ -158,21 +195,50 @@ void LoadCheck(const TweakRule& rule, const Kind& kind, RuleContext& context) {
 
 LoadState StateOf(bool checked) { return checked ? LoadState::Checked : LoadState::Unchecked; }
 
-// Apply of a check rule: `act` gets the store with the rule's key open (created when missing; for
-// a verb, the root), the control's state and the state the stored setting loads as, read before
-// anything is written. A setting that already loads as the control's state is left as it is, so
-// an Apply after a load changes nothing the user did not change, and a value the rule cannot read
-// or did not write (another date format, a whole drive mask) is never removed.
-template <class Kind, class Act>
-void ApplyCheck(const TweakRule& rule, const Kind& kind, RuleContext& context, Act&& act) {
+// What the apply of a value check rule does with the stored value.
+struct Change {
+  enum What { Keep, Write, Remove } what = Keep;
+  StoredValue value{};
+};
+
+// Apply of a check rule: `decide` gets the control's state, the state the stored setting loads as
+// (read before anything is written) and whether the value is stored. A setting that already loads
+// as the control's state is left as it is, so an Apply after a load changes nothing the user did
+// not change, and a value the rule cannot read or did not write (another date format, a whole
+// drive mask) is never removed. The key is created only for a write: an Apply that writes
+// nothing leaves no empty key behind.
+template <class Kind, class Decide>
+void ApplyCheck(const TweakRule& rule, const Kind& kind, RuleContext& context, Decide&& decide) {
   const bool checked = context.controls.Checked(rule.control);
   RunRegistryRule(*context.platform.registry, rule.root, [&](RegStore& store) {
-    const LoadState stored = ReadState(kind, store, rule);
-    if constexpr (std::is_same_v<Kind, ShellVerb>)
-      store.ClosePath();
-    else if (!store.OpenPath(rule.keyPath, true))
+    const LoadState stored = ReadState(kind, store, rule);  // the key stays open when it exists
+    const bool present = store.HasCurrentKey() && store.HasValue(rule.valueName);
+    const Change change = decide(checked, stored, present);
+    if (change.what == Change::Remove && present)
+      store.RemoveValue(rule.valueName);
+    else if (change.what == Change::Write && store.OpenPath(rule.keyPath, true))
+      WriteStored(store, rule.valueName, kind.storage, change.value);
+  });
+}
+
+// Apply of a verb: registered when checked and its command is not; removed when unchecked while
+// the key holds the rule's command or runs nothing at all (the remains of the rule's own entry).
+// A verb of that name with another program's command is the user's own menu entry, a setting
+// the rule never wrote: an unchecked box says only that the rule's command is not registered,
+// which is true, so that verb stays.
+void ApplyVerb(const TweakRule& rule, const ShellVerb& kind, RuleContext& context) {
+  const bool checked = context.controls.Checked(rule.control);
+  RunRegistryRule(*context.platform.registry, rule.root, [&](RegStore& store) {
+    const VerbKey found = ReadVerbKey(kind, store, rule);
+    if (!checked) {
+      if (found == VerbKey::Registered || found == VerbKey::Broken)
+        store.RemoveKeyTree(rule.keyPath);
       return;
-    act(store, checked, stored);
+    }
+    if (found == VerbKey::Registered) return;
+    if (store.OpenPath(rule.keyPath, true)) store.WriteText("", kind.caption);
+    store.ClosePath();
+    if (store.OpenPath(CommandKey(rule), true)) store.WriteText("", kind.command);
   });
 }
 
@@ -248,40 +314,29 @@ void ApplyRule(const TweakRule& rule, RuleContext& context) {
   std::visit(
       Overloaded{
           [&](const PolicyFlag& kind) {
-            ApplyCheck(rule, kind, context, [&](RegStore& store, bool checked, LoadState stored) {
+            ApplyCheck(rule, kind, context, [&](bool checked, LoadState stored, bool) {
               if (!checked && stored != LoadState::Unchecked)
-                WriteStored(store, name, kind.storage, StoredValue::Number(kind.flag));
-              else if (checked && stored == LoadState::Unchecked)
-                store.RemoveValue(name);
+                return Change{Change::Write, StoredValue::Number(kind.flag)};
+              if (checked && stored == LoadState::Unchecked) return Change{Change::Remove};
+              return Change{};
             });
           },
           [&](const MarkerValue& kind) {
-            ApplyCheck(rule, kind, context, [&](RegStore& store, bool checked, LoadState stored) {
-              if (checked && stored != LoadState::Checked)
-                WriteStored(store, name, kind.storage, kind.marker);
-              else if (!checked && stored == LoadState::Checked)
-                store.RemoveValue(name);
+            ApplyCheck(rule, kind, context, [&](bool checked, LoadState stored, bool) {
+              if (checked && stored != LoadState::Checked) return Change{Change::Write, kind.marker};
+              if (!checked && stored == LoadState::Checked) return Change{Change::Remove};
+              return Change{};
             });
           },
           [&](const TwoStateValue& kind) {
-            ApplyCheck(rule, kind, context, [&](RegStore& store, bool checked, LoadState stored) {
+            ApplyCheck(rule, kind, context, [&](bool checked, LoadState stored, bool present) {
               // An absent value is written in the state shown.
-              if (stored != StateOf(checked) || !store.HasValue(name))
-                WriteStored(store, name, kind.storage, checked ? kind.on : kind.off);
+              if (stored != StateOf(checked) || !present)
+                return Change{Change::Write, checked ? kind.on : kind.off};
+              return Change{};
             });
           },
-          [&](const ShellVerb& kind) {
-            ApplyCheck(rule, kind, context, [&](RegStore& store, bool checked, LoadState stored) {
-              if (stored == StateOf(checked)) return;
-              if (!checked) {
-                store.RemoveKeyTree(rule.keyPath);
-                return;
-              }
-              if (store.OpenPath(rule.keyPath, true)) store.WriteText("", kind.caption);
-              store.ClosePath();
-              if (store.OpenPath(CommandKey(rule), true)) store.WriteText("", kind.command);
-            });
-          },
+          [&](const ShellVerb& kind) { ApplyVerb(rule, kind, context); },
           [&](const NumberString& kind) {
             const int number = context.controls.Position(control);
             RunApply(rule, context, [&](RegStore& store) {
@@ -309,14 +364,31 @@ void ApplyRule(const TweakRule& rule, RuleContext& context) {
             context.platform.parameters->Set(kind.setAction, value, kind.updateFlags);
           },
           [&](const RadioValue& kind) {
-            RunApply(rule, context, [&](RegStore& store) {
-              for (const auto& button : kind.buttons)
-                if (context.controls.Checked(button.control))
-                  return store.WriteNumber(name, button.number);
-            });
+            for (const auto& button : kind.buttons) {
+              if (!context.controls.Checked(button.control)) continue;
+              RunApply(rule, context, [&](RegStore& store) { store.WriteNumber(name, button.number); });
+              return;  // no checked button: nothing written, no key made
+            }
           },
       },
       rule.kind);
+}
+
+LoadState StoredCheckState(const TweakRule& rule, Platform& platform) {
+  const auto read = [&](const auto& kind) {
+    LoadState state = FallbackState(kind);
+    RunRegistryRule(*platform.registry, rule.root,
+                    [&](RegStore& store) { state = ReadState(kind, store, rule); });
+    return state;
+  };
+  return std::visit(Overloaded{
+                        [&](const PolicyFlag& kind) { return read(kind); },
+                        [&](const MarkerValue& kind) { return read(kind); },
+                        [&](const TwoStateValue& kind) { return read(kind); },
+                        [&](const ShellVerb& kind) { return read(kind); },
+                        [](const auto&) { return LoadState::Unchanged; },
+                    },
+                    rule.kind);
 }
 
 void LoadRules(std::span<const TweakRule> rules, RuleContext& context) {

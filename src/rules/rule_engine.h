@@ -22,6 +22,11 @@ void LoadRule(const TweakRule& rule, RuleContext& context);
 // setting already loads as the control's state leaves it untouched.
 void ApplyRule(const TweakRule& rule, RuleContext& context);
 
+// The state the load of a check rule (policy flag, marker, two-state, verb) gives its control from
+// what is stored now, its fallback on a read failure; Unchanged for other kinds and wherever the
+// load leaves the control as it is.
+LoadState StoredCheckState(const TweakRule& rule, Platform& platform);
+
 void LoadRules(std::span<const TweakRule> rules, RuleContext& context);
 void ApplyRules(std::span<const TweakRule> rules, RuleContext& context);
 

@@ -30,11 +30,17 @@ struct StoredValue {
   static StoredValue Text(std::string t) { return {0, std::move(t)}; }
 };
 
+// Every bit of a 32-bit number.
+constexpr std::uint32_t kAllBits = 0xFFFFFFFF;
+
 // Checked: the feature is allowed and the value absent. Unchecked: the flag is written.
-// Checking removes the value only while it holds the flag.
+// Checking removes the value only while it loads as set. The load reads the value as the system
+// does: a REG_BINARY of at most 4 bytes or a REG_DWORD, whatever the storage it is written in;
+// the flag counts as set while any of `testBits` is stored (all bits: any number but 0).
 struct PolicyFlag {
   Storage storage = Storage::Binary;  // Binary or Dword
   std::uint32_t flag = 1;
+  std::uint32_t testBits = kAllBits;
   LoadState fallback = LoadState::Checked;
 };
 
@@ -45,8 +51,11 @@ struct MarkerValue {
   StoredValue marker{};
   bool askFirst = false;  // load: an absent value loads unchecked without a read
   LoadState absentKey = LoadState::Unchanged;
-  // Load test: checked when the stored text differs from this (instead of equalling the marker).
-  std::optional<std::string> checkedUnlessText{};
+  // Load test of a text: checked when the stored text is one of these, letter case ignored
+  // (instead of equalling the marker exactly).
+  std::vector<std::string> checkedTexts{};
+  // Load test of a number: checked while any of these bits is stored (0: equal to the marker).
+  std::uint32_t testBits = 0;
   LoadState fallback = LoadState::Unchecked;
 };
 
@@ -60,9 +69,12 @@ struct TwoStateValue {
   LoadState absentKey = LoadState::Unchecked;
   LoadState absentValue = LoadState::Unchecked;
   LoadState fallback = LoadState::Unchecked;
+  bool ignoreCase = false;           // texts compared as the system compares verb names
+  std::uint32_t compareBits = kAllBits;  // numbers compared in these bits only
 };
 
-// A verb key under a class's "shell" key; checked while its command is registered.
+// A verb key under a class's "shell" key; checked while its command is registered (compared
+// without regard to letter case, as file names are).
 struct ShellVerb {
   std::string caption{};
   std::string command{};

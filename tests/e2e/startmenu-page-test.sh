@@ -26,7 +26,7 @@ SCRIPT
 out=$(run -f "$work/startmenu.txt"); rc=$?
 [ "$rc" = 0 ] || fail "script exit status $rc"
 expect_has "NoRun as the flag loads unchecked" "cbStartMenuItem6.checked=0" "$out"
-expect_has "NoFind as a REG_DWORD loads checked" "cbStartMenuItem5.checked=1" "$out"
+expect_has "NoFind as a REG_DWORD hides Find, as the shell reads it" "cbStartMenuItem5.checked=0" "$out"
 expect_has "menu delay clamped" "trkbarMenuSpeed.position=5000" "$out"
 expect_has "menu delay set in the running system" "SystemParametersInfo 107 5000 flags 2" "$out"
 

@@ -117,34 +117,73 @@ TEST_F(DesktopPage, ScreenSaverInMinutes) {
   EXPECT_EQ(machine.parameters.sets.back().param, 0u);
 }
 
-TEST_F(DesktopPage, DesktopItemsFollowTheShellWindow) {
-  const std::string policy = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\explorer";
+TEST_F(DesktopPage, ShowInfoTipAbsentLoadsCheckedAndIsWrittenAsShown) {
   LoadDesktopPage(context);
-  EXPECT_TRUE(ItemChecked("clbDesctopSetting", 1));
-  EXPECT_TRUE(ItemChecked("clbDesctopSetting", 5));  // ShowInfoTip absent
-
-  ui::UserCheckItem(Get("clbDesctopSetting"), 1, false);
+  EXPECT_TRUE(ItemChecked("clbDesctopSetting", 5));
   ApplyDesktopPage(context);
-  EXPECT_EQ(Stored(HKLM, policy, "NoDesktop")->data, std::string("\1\0\0\0", 4));
-  ASSERT_EQ(machine.windows.shows.size(), 1u);
-  EXPECT_EQ(machine.windows.shows[0].second, sw::Hide);
   EXPECT_EQ(Stored(HKCU, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced",
                    "ShowInfoTip")->data,
             std::string("\1\0\0\0", 4));
+}
 
-  ui::UserCheckItem(Get("clbDesctopSetting"), 1, true);
-  LoadDesktopPage(context);  // the desktop stays hidden: the item loads unchecked
-  EXPECT_FALSE(ItemChecked("clbDesctopSetting", 1));
-
-  machine.windows.listClass = "Static";  // no icon list view
-  machine.windows.visible[1] = true;
-  LoadDesktopPage(context);
-  EXPECT_FALSE(ItemChecked("clbDesctopSetting", 1));
-
-  ui::UserCheckItem(Get("clbDesctopSetting"), 1, true);
-  ApplyDesktopPage(context);
-  EXPECT_EQ(Stored(HKLM, policy, "NoDesktop"), nullptr);
-  EXPECT_EQ(machine.windows.shows.back().second, sw::Show);
+// Item 1 follows the shell's desktop list view; where there is none, the stored policy. Only a
+// changed item writes the policy and shows or hides the desktop.
+TEST(DesktopItems, LoadAsTheDesktopShowsAndWriteOnlyWhenChanged) {
+  const std::string policy = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\explorer";
+  const std::string flag("\1\0\0\0", 4);
+  enum Desktop { Visible, Hidden, NoListView };
+  const struct {
+    const char* what;
+    Desktop desktop;
+    std::uint32_t type;  // of the stored NoDesktop; regtype::None: absent
+    std::string data;
+    bool loaded;
+  } cases[] = {
+      {"shown, no policy", Visible, regtype::None, "", true},
+      {"hidden by the policy", Hidden, regtype::Binary, flag, false},
+      {"shown, the policy waiting for the shell's next start", Visible, regtype::Binary, flag, true},
+      {"no desktop window, no policy", NoListView, regtype::None, "", true},
+      {"no desktop window, the policy", NoListView, regtype::Binary, flag, false},
+      {"no desktop window, the policy as a REG_DWORD", NoListView, regtype::Dword, flag, false},
+      {"no desktop window, the policy 0", NoListView, regtype::Binary, std::string(4, '\0'), true},
+  };
+  for (const auto& c : cases) {
+    for (bool change : {false, true}) {
+      rulestest::PageHarness page;
+      auto& windows = page.machine.windows;
+      if (c.desktop == Hidden) windows.visible[2] = false;
+      if (c.desktop == NoListView) windows.listClass = "Static";
+      if (c.type != regtype::None) page.machine.registry.Put(HKLM, policy, "NoDesktop", c.type, c.data);
+      auto& list = page.Get<ui::ListControl>("clbDesctopSetting");
+      list.SetItemChecked(1, !c.loaded);
+      LoadDesktopItems(page.context);
+      EXPECT_EQ(list.ItemChecked(1), c.loaded) << c.what;
+      if (change) ui::UserCheckItem(list, 1, !c.loaded);
+      ApplyDesktopItems(page.context);
+      const auto* stored = page.Stored(HKLM, policy, "NoDesktop");
+      const std::string what = std::string(c.what) + (change ? ", changed" : ", untouched");
+      if (!change) {
+        EXPECT_TRUE(windows.shows.empty()) << what;
+        if (c.type == regtype::None) {
+          EXPECT_FALSE(page.machine.registry.KeyExists(HKLM, policy)) << what;
+        } else {
+          ASSERT_NE(stored, nullptr) << what;
+          EXPECT_EQ(stored->type, c.type) << what;
+          EXPECT_EQ(stored->data, c.data) << what;
+        }
+        continue;
+      }
+      ASSERT_EQ(windows.shows.size(), 1u) << what;
+      EXPECT_EQ(windows.shows[0].second, c.loaded ? sw::Hide : sw::Show) << what;
+      if (c.loaded) {
+        ASSERT_NE(stored, nullptr) << what;
+        EXPECT_EQ(stored->type, regtype::Binary) << what;
+        EXPECT_EQ(stored->data, flag) << what;
+      } else {
+        EXPECT_EQ(stored, nullptr) << what;
+      }
+    }
+  }
 }
 
 TEST_F(DesktopPage, CacheAndRecycleBinItems) {

@@ -126,7 +126,7 @@ TEST_F(ExplorerPage, HiddenFilesRadioAndTwoStateRules) {
     s.WriteBytes("Link", link, 4);
   });
   LoadExplorerPage(context);
-  EXPECT_FALSE(List().ItemChecked(4));
+  EXPECT_TRUE(List().ItemChecked(4));  // a count above 0 keeps the prefix
   ApplyExplorerPage(context);
   const std::uint32_t link = RunStoreRoutine(*machine.platform().registry, HKCU, [&](RegStore& s) {
     std::uint32_t n = 99;
@@ -138,17 +138,35 @@ TEST_F(ExplorerPage, HiddenFilesRadioAndTwoStateRules) {
 }
 
 TEST_F(ExplorerPage, NotepadVerbIsRemovedWithItsCommand) {
-  const std::string command = "*\\Shell\\Открыть в &Блокноте\\command";
-  Store(HKCR, command, [](RegStore&) {});
+  const std::string verb = "*\\Shell\\Открыть в &Блокноте";
+  const std::string command = verb + "\\command";
+  LoadExplorerPage(context);  // none: nothing is made by an untouched Apply
+  EXPECT_FALSE(List().ItemChecked(8));
+  ApplyExplorerPage(context);
+  EXPECT_FALSE(HasKey(HKCR, verb));
+
+  Store(HKCR, command, [](RegStore& s) { s.WriteText("", "edit.com %1"); });
   LoadExplorerPage(context);
   EXPECT_TRUE(List().ItemChecked(8));
-  ApplyExplorerPage(context);
-  EXPECT_EQ(Read(HKCR, command, ""), "notepad.exe %1");
+  ApplyExplorerPage(context);  // as loaded: the command stays as it is
+  EXPECT_EQ(Read(HKCR, command, ""), "edit.com %1");
   ui::UserCheckItem(List(), 8, false);
   ApplyExplorerPage(context);
-  EXPECT_FALSE(HasKey(HKCR, "*\\Shell\\Открыть в &Блокноте"));
+  EXPECT_FALSE(HasKey(HKCR, verb));
   LoadExplorerPage(context);
   EXPECT_FALSE(List().ItemChecked(8));
+  ui::UserCheckItem(List(), 8, true);
+  ApplyExplorerPage(context);
+  EXPECT_EQ(Read(HKCR, command, ""), "notepad.exe %1");
+
+  // A verb key without a command runs nothing: it loads unchecked and goes.
+  ui::UserCheckItem(List(), 8, false);
+  ApplyExplorerPage(context);
+  Store(HKCR, verb, [](RegStore&) {});
+  LoadExplorerPage(context);
+  EXPECT_FALSE(List().ItemChecked(8));
+  ApplyExplorerPage(context);
+  EXPECT_FALSE(HasKey(HKCR, verb));
 }
 
 TEST_F(ExplorerPage, StandInDriversLeaveTheSystemFolderAsItWas) {
@@ -163,12 +181,18 @@ TEST_F(ExplorerPage, StandInDriversLeaveTheSystemFolderAsItWas) {
   EXPECT_NE(messages[0].find("Volnerix: "), std::string::npos);
   EXPECT_EQ(Snapshot(SystemFolder()), before);
 
-  // Unchecked with the CD driver missing: the standard driver would be written; it is not.
+  // No CD driver, as on a Wine prefix: the items load unchecked, and an Apply that leaves them
+  // so writes no driver and has nothing to refuse.
   ASSERT_TRUE(machine.platform().fileOps->Delete(CdDriver()));
   const auto without = Snapshot(SystemFolder());
-  ui::UserCheckItem(List(), 10, false);
+  LoadExplorerPage(context);
+  EXPECT_FALSE(List().ItemChecked(10));
   ApplyExplorerPage(context);
-  EXPECT_EQ(messages.size(), 2u);  // once per apply
+  EXPECT_EQ(messages.size(), 1u);
+  EXPECT_EQ(Snapshot(SystemFolder()), without);
+  ui::UserCheckItem(List(), 10, true);
+  ApplyExplorerPage(context);
+  EXPECT_EQ(messages.size(), 2u);  // once per apply that would write one
   EXPECT_EQ(Snapshot(SystemFolder()), without);
 }
 
@@ -223,9 +247,10 @@ TEST_F(ExplorerPage, RealDriversAreReplacedBackedUpAndRestored) {
   EXPECT_FALSE(files.Exists(backup));
   EXPECT_FALSE(files.Exists(vfat));
 
-  ops.Delete(driver);  // unchecked with no driver: the standard resource is written
+  ops.Delete(driver);  // no driver loads unchecked; as loaded, nothing is written
+  LoadExplorerPage(context);
   ApplyExplorerPage(context);
-  EXPECT_EQ(GetFileSizeByName(ops, driver), 15);  // "real NORMALCDFS"
+  EXPECT_FALSE(files.Exists(driver));
 }
 
 TEST_F(ExplorerPage, MissingShellExtensionEndsTheProgramAfterTheRest) {

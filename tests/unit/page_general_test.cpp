@@ -15,13 +15,16 @@ const std::string kWinOldApp = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Po
 
 using GeneralPage = rulestest::PageTest;
 
-TEST_F(GeneralPage, AudioCdVerbIsComparedExactly) {
+TEST_F(GeneralPage, AudioCdVerbIsComparedAsTheShellMatchesVerbs) {
   PutText(HKLM, kAudio, "", "Play");
   LoadGeneralPage(context);
-  EXPECT_FALSE(Checked("cbAutoranCDmusic"));
+  EXPECT_TRUE(Checked("cbAutoranCDmusic"));
   ApplyGeneralPage(context);
   EXPECT_EQ(Stored(HKLM, kAudio, "")->data, std::string("Play") + '\0');  // as loaded: kept
 
+  ui::UserCheck(Get("cbAutoranCDmusic"), false);
+  ApplyGeneralPage(context);
+  EXPECT_EQ(Stored(HKLM, kAudio, "")->data, std::string(1, '\0'));
   ui::UserCheck(Get("cbAutoranCDmusic"), true);
   ApplyGeneralPage(context);
   EXPECT_EQ(Stored(HKLM, kAudio, "")->data, std::string("play") + '\0');
@@ -54,16 +57,16 @@ TEST_F(GeneralPage, AutorunMaskIsReplacedWholeWhenUnchecked) {
   EXPECT_EQ(Stored(HKCU, kExplorer, "NoDriveTypeAutoRun")->data, std::string("\x20\0\0\0", 4));
 }
 
-TEST_F(GeneralPage, RestrictionsOfTheWrongTypeLoadAllowed) {
+TEST_F(GeneralPage, RestrictionsOfEitherFourByteFormLoadSetAndKeepTheirType) {
   machine.registry.Put(HKCU, kWinOldApp, "Disabled", regtype::Dword, std::string("\1\0\0\0", 4));
-  PutBinary(HKCU, kWinOldApp, "NoRealMode", 1);  // a dword read of binary data fails
+  PutBinary(HKCU, kWinOldApp, "NoRealMode", 1);  // binary under a dword rule: read as the shell does
   PutBinary(HKCU, kExplorer, "NoDriveTypeAutoRun", 0x20);
   machine.registry.Put(HKCU, kExplorer, "NoDriveTypeAutoRun", regtype::Dword,
                        std::string("\x20\0\0\0", 4));
   LoadGeneralPage(context);
   EXPECT_FALSE(Checked("cbMsdosSeans"));
-  EXPECT_TRUE(Checked("cbRestartInMsdos"));
-  EXPECT_TRUE(Checked("cbAutoranCDdata"));
+  EXPECT_FALSE(Checked("cbRestartInMsdos"));
+  EXPECT_FALSE(Checked("cbAutoranCDdata"));
   ui::UserCheck(Get("cbRegeditOff"), false);
   ApplyGeneralPage(context);
   const auto* regedit = Stored(

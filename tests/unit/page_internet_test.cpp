@@ -29,7 +29,7 @@ TEST_F(InternetPage, MissingKeyGivesTheDefaultTitleAndApplyWritesNone) {
   EXPECT_EQ(Edit().Color(), ui::colour::Silver);  // the click handler ran
   EXPECT_TRUE(Checked("cbIETextDefault"));
   ApplyInternetPage(context);
-  EXPECT_TRUE(HasMainKey());
+  EXPECT_FALSE(HasMainKey());  // nothing to write: no key made
   EXPECT_EQ(Stored(HKLM, kMain, "Window title"), nullptr);
 }
 

