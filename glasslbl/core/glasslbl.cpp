@@ -5,7 +5,8 @@
 namespace glasslbl {
 
 Action ChooseAction(const std::vector<std::string>& arguments) {
-  if (arguments.empty()) return Action::Usage;
+  // An empty first argument ("") is no argument to act on either.
+  if (arguments.empty() || arguments.front().empty()) return Action::Usage;
   const std::string& first = arguments.front();
   if (first == "/hide" || first == "/HIDE") return Action::Hide;
   if (first == "/visible" || first == "/VISIBLE") return Action::Show;

@@ -117,7 +117,8 @@ TEST(GlasslblCommandLine, OnlyTheFirstArgumentInOneOfFourExactFormsActs) {
       {{"/HIDE", "/VISIBLE"}, Action::Hide},
       {{"/VISIBLE", "/hide"}, Action::Show},
       {{}, Action::Usage},
-      {{""}, Action::Nothing},         {{"/Hide"}, Action::Nothing},
+      {{""}, Action::Usage},           {{"", "/HIDE"}, Action::Usage},
+      {{"/Hide"}, Action::Nothing},
       {{"/Visible"}, Action::Nothing}, {{"hide"}, Action::Nothing},
       {{"-HIDE"}, Action::Nothing},    {{"/HIDE "}, Action::Nothing},
       {{"/HIDEx"}, Action::Nothing},   {{"x", "/HIDE"}, Action::Nothing},
@@ -183,8 +184,10 @@ TEST(Glasslbl, WithoutTheShellListViewNothingIsSent) {
   }
 }
 
-TEST(Glasslbl, UsageBoxOnlyWithoutAnyArgument) {
-  for (const char* line : {"glasslbl.exe", "\"C:\\My Tools\\glasslbl.exe\"  \t "}) {
+TEST(Glasslbl, UsageBoxUnlessTheFirstArgumentIsNonEmpty) {
+  for (const char* line :
+       {"glasslbl.exe", "\"C:\\My Tools\\glasslbl.exe\"  \t ", "glasslbl.exe \"\"",
+        "glasslbl.exe \"\" /HIDE"}) {
     FakeDesktop desktop;
     desktop.BuildShell();
     EXPECT_EQ(RunGlasslbl(desktop, line), 0);
@@ -212,7 +215,7 @@ TEST(Glasslbl, UsageBoxOnlyWithoutAnyArgument) {
     EXPECT_EQ(text.find('\n'), std::string::npos);
     EXPECT_EQ(text[25], '\xEF') << "code page 1251";  // 'п'
   }
-  for (const char* line : {"glasslbl.exe \"\"", "glasslbl.exe /Hide", "glasslbl.exe word"}) {
+  for (const char* line : {"glasslbl.exe \" \"", "glasslbl.exe /Hide", "glasslbl.exe word"}) {
     FakeDesktop desktop;
     desktop.BuildShell();
     EXPECT_EQ(RunGlasslbl(desktop, line), 0);

@@ -31,17 +31,20 @@ constexpr const char* kSheetNames[page::Count] = {
 
 // Everything on the window after the tab control and its sheets.
 const ui::ControlSpec kMainForm[] = {
-    // Left to right OK, Отмена, Применить; the keyboard visits them the other way round.
+    // Left to right OK, Отмена, Применить; Tab visits them the other way round. Enter presses
+    // OK, Escape Отмена.
     {.kind = Kind::Button,
      .name = "btnSaveAndClose",
      .bounds = {120, 440, 75, 25},
      .caption = "OK",
-     .tabOrder = 3},
+     .tabOrder = 3,
+     .isDefault = true},
     {.kind = Kind::Button,
      .name = "btnClose",
      .bounds = {199, 440, 75, 25},
      .caption = "Отмена",
-     .tabOrder = 2},
+     .tabOrder = 2,
+     .cancel = true},
     {.kind = Kind::Button,
      .name = "btnSave",
      .bounds = {278, 440, 75, 25},

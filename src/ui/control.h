@@ -180,6 +180,8 @@ class Plain : public Control {
 class Button : public Control {
  public:
   using Control::Control;
+  bool isDefault = false;  // Enter on the form presses it (unless another button has the focus)
+  bool cancel = false;     // Escape on the form presses it
 };
 
 class SpeedButton : public Control {

@@ -117,6 +117,10 @@ Control& Form::Add(const ControlSpec& spec) {
     speed->SetAllowAllUp(spec.allowAllUp);
     speed->SetDown(spec.checked);
   }
+  if (auto* button = dynamic_cast<Button*>(&c)) {
+    button->isDefault = spec.isDefault;
+    button->cancel = spec.cancel;
+  }
   if (auto* check = dynamic_cast<CheckBox*>(&c)) check->SetChecked(spec.checked);
   if (auto* item = dynamic_cast<MenuItem*>(&c)) item->SetChecked(spec.checked);
 

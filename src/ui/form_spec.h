@@ -41,6 +41,8 @@ struct ControlSpec {
   std::string_view hint{};
   std::string_view popupMenu{};
   int tabOrder = -1;
+  bool isDefault = false;  // buttons: pressed by Enter
+  bool cancel = false;     // buttons: pressed by Escape
 };
 
 }  // namespace vlx::ui

@@ -285,6 +285,12 @@ TEST_F(MainWindowTest, MainFormAsDescribed) {
   EXPECT_EQ(apply.Bounds(), (ui::Rect{278, 440, 75, 25}));
   EXPECT_LT(apply.TabOrder(), cancel.TabOrder());
   EXPECT_LT(cancel.TabOrder(), ok.TabOrder());
+  // Enter presses OK, Escape Отмена; no other button of the window stands for either key.
+  for (const ui::Control* control : ctx.frmMain.Controls())
+    if (const auto* button = dynamic_cast<const ui::Button*>(control)) {
+      EXPECT_EQ(button->isDefault, control == &ok) << control->Name();
+      EXPECT_EQ(button->cancel, control == &cancel) << control->Name();
+    }
 
   EXPECT_EQ(ctx.Get("lbCaptionProgramm").Text(), "Volnerix v1.2");
   EXPECT_TRUE(ctx.Get("lbCaptionProgramm").EffectiveFont().bold);

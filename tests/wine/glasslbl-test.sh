@@ -25,11 +25,10 @@ expect_colour "/visible" "$desktop"
 expect_colour "/HIDE /VISIBLE" FFFFFFFF
 expect_colour "/Hide" 00123456
 expect_colour "/Visible" 00123456
-expect_colour '""' 00123456
 expect_colour "HIDE" 00123456
 
 usage='box title=Transparent background text=Transparent background - приложение для скрытия/отображения фона\rтекста элементов рабочего стола.\r\rПрограмма должна быть запущена с одним из следующих параметров:\r\r  /HIDE\t\tСкрыть фон\r  /VISIBLE\tПоказать фон\r\r© Все права защищены. buttons=ОК icon=no'
-for blank in "" "   "; do
+for blank in "" "   " '""' '"" /HIDE'; do
   report=$(run "$blank")
   check "glasslbl [$blank]: usage box" has "$report" "$usage"
   check "glasslbl [$blank]: exit code 0" has "$report" "exit=0"

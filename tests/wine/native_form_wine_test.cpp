@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 #include <string>
 
@@ -169,6 +170,68 @@ TEST_F(NativeFormWine, CtrlTabAndCtrlPageKeysStepThroughThePagesLikeAClick) {
   plain.message = WM_KEYDOWN;
   plain.wParam = VK_TAB;
   EXPECT_FALSE(native->StepPagesByKey(plain));
+}
+
+// Enter, Escape and the arrow keys as the message loop hands them on, from the control that has
+// the focus: the button each presses or the radio button it selects, each handler run once, and
+// where the focus is afterwards.
+TEST_F(NativeFormWine, EnterEscapeAndArrowsActOnTheModelOnce) {
+  std::map<std::string, int> clicks;
+  const char* const counted[] = {"btnSaveAndClose", "btnClose",    "btnSave",    "rbShotcuts1",
+                                 "rbShotcuts2",     "rbShotcuts3", "rbShotcuts4"};
+  for (const char* name : counted) ctx.Get(name).onClick = [&clicks, name] { ++clicks[name]; };
+  ui::UserSelect(ctx.Get("pgSelectedPage"), 11);  // "Сервис"
+  ui::UserCheck(ctx.Get("rbShotcuts1"), true);
+  clicks.clear();
+  struct Row {
+    const char* focus;
+    WPARAM key;
+    const char* clicked;  // the one handler run, or nullptr for none
+    const char* focusAfter;
+  } rows[] = {
+      {"pgSelectedPage", VK_ESCAPE, "btnClose", "pgSelectedPage"},
+      {"pgSelectedPage", VK_RETURN, "btnSaveAndClose", "pgSelectedPage"},
+      {"btnSave", VK_RETURN, "btnSave", "btnSave"},  // a focused button takes Enter itself
+      {"btnSave", VK_ESCAPE, "btnClose", "btnSave"},
+      {"rbShotcuts1", VK_RETURN, "btnSaveAndClose", "rbShotcuts1"},
+      {"rbShotcuts1", VK_DOWN, "rbShotcuts2", "rbShotcuts2"},
+      {"rbShotcuts2", VK_RIGHT, "rbShotcuts3", "rbShotcuts3"},
+      {"rbShotcuts3", VK_UP, "rbShotcuts2", "rbShotcuts2"},
+      {"rbShotcuts2", VK_LEFT, "rbShotcuts1", "rbShotcuts1"},
+      {"rbShotcuts1", VK_UP, "rbShotcuts4", "rbShotcuts4"},  // round the group
+      {"rbShotcuts4", VK_DOWN, "rbShotcuts1", "rbShotcuts1"},
+  };
+  for (const Row& row : rows) {
+    const std::string what = std::string(row.focus) + " key " + std::to_string(row.key);
+    SetFocus(Window(row.focus));
+    MSG msg{};
+    msg.hwnd = Window(row.focus);
+    msg.message = WM_KEYDOWN;
+    msg.wParam = row.key;
+    EXPECT_TRUE(native->TranslateDialogKey(msg)) << what;
+    EXPECT_EQ(clicks, (std::map<std::string, int>{{row.clicked, 1}})) << what;
+    EXPECT_EQ(GetFocus(), Window(row.focusAfter)) << what;
+    if (std::string(row.clicked).rfind("rb", 0) == 0) {
+      EXPECT_TRUE(ctx.Get<ui::CheckBox>(row.clicked).Checked()) << what;
+      EXPECT_EQ(SendMessageA(Window(row.clicked), BM_GETCHECK, 0, 0), BST_CHECKED) << what;
+      EXPECT_TRUE(GetWindowLongA(Window(row.clicked), GWL_STYLE) & WS_TABSTOP)
+          << what << ": the group's tab stop moves to the checked button";
+    }
+    clicks.clear();
+  }
+  // The group's tab stop sits on the checked button alone.
+  for (const char* name : {"rbShotcuts2", "rbShotcuts3", "rbShotcuts4"})
+    EXPECT_FALSE(GetWindowLongA(Window(name), GWL_STYLE) & WS_TABSTOP) << name;
+}
+
+// The buttons' tab order of the table (Применить, Отмена, OK), not their order of creation, is
+// the order Tab visits them in.
+TEST_F(NativeFormWine, TabVisitsTheButtonsInTheirTabOrder) {
+  HWND apply = Window("btnSave"), cancel = Window("btnClose"), ok = Window("btnSaveAndClose");
+  EXPECT_EQ(GetNextDlgTabItem(host, apply, FALSE), cancel);
+  EXPECT_EQ(GetNextDlgTabItem(host, cancel, FALSE), ok);
+  EXPECT_EQ(GetNextDlgTabItem(host, Window("pgSelectedPage"), FALSE), apply);
+  EXPECT_EQ(GetWindowLongA(ok, GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
 }
 
 std::string Lower(std::string text) {

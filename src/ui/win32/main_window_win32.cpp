@@ -371,6 +371,7 @@ int RunProgram(HINSTANCE instance, int show) {
   g_main.shown = true;
   ShowMainWindow(ctx);  // load-all, then the first activation's library checks
   CloseIfModelClosed();
+  if (IsWindow(window)) native.FocusFirstControl();
 
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
@@ -389,6 +390,7 @@ int RunProgram(HINSTANCE instance, int show) {
       }
     }
     if (native.StepPagesByKey(msg)) continue;
+    if (native.TranslateDialogKey(msg) || changeNative.TranslateDialogKey(msg)) continue;
     if (IsWindow(window) && IsDialogMessageA(window, &msg)) continue;
     if (IsWindow(change) && IsDialogMessageA(change, &msg)) continue;
     TranslateMessage(&msg);

@@ -8,6 +8,7 @@
 
 #include "tools/colorpicker.h"
 #include "ui/user_action.h"
+#include "ui/win32/dialog_keys.h"
 
 namespace vlx::ui::win32 {
 
@@ -28,6 +29,8 @@ constexpr UINT kListMouseDownMessage = WM_APP + 4;  // wParam: list box; lParam:
 constexpr UINT kImageMouseMove = WM_APP + 2;    // wParam: image; lParam: buttons and keys held
 constexpr UINT kImageMouseUp = WM_APP + 3;      // wParam: image
 constexpr int kCheckBoxArea = 16;
+constexpr int kHeaderMargins = 16;
+constexpr int kGroupFrame = 2;  // width of a group box's etched edge  // a list view header's text margins, both sides together
 
 bool IsPageControl(const Control& control) {
   if (control.kind() != Kind::TabControl) return false;
@@ -285,6 +288,18 @@ std::string WindowText(HWND window) {
   return text;
 }
 
+std::string WithoutLineEndBlanks(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    if (c == '\r' || c == '\n')
+      while (!out.empty() && out.back() == ' ') out.pop_back();
+    out += c;
+  }
+  while (!out.empty() && out.back() == ' ') out.pop_back();
+  return out;
+}
+
 std::string FontKey(const Font& font) {
   return font.name + '|' + std::to_string(font.height) + '|' + (font.bold ? "b" : "n") + '|' +
          std::to_string(font.charset);
@@ -335,20 +350,35 @@ void NativeForm::FitText(const Control& control) {
   const Rect& b = control.Bounds();
   RECT parent{};
   GetClientRect(GetParent(window), &parent);
+  // In a group box the text stops short of the etched frame along its right edge.
+  if (GetPropA(GetParent(window), kGroupProp)) parent.right -= kGroupFrame;
   const int room = std::max<int>(parent.right - b.left, b.width);
   const int mark = box ? kCheckBoxArea + 3 : 0;  // the box and the gap before the text
   const std::string& text = control.Text();
+  // Blanks that end a line of a label's caption show nothing and need no room.
+  const std::string shown = kind == Kind::Label ? WithoutLineEndBlanks(text) : text;
   HDC dc = GetDC(window);
   HGDIOBJ old = SelectObject(dc, FontFor(control));
   RECT need = {0, 0, 0, 0};
   const UINT flags = DT_CALCRECT | DT_EXPANDTABS;
-  if (!text.empty()) DrawTextA(dc, text.c_str(), -1, &need, flags);
-  if (need.right + mark > room) {
+  if (!shown.empty()) DrawTextA(dc, shown.c_str(), -1, &need, flags);
+  const bool wraps = need.right + mark > room;
+  if (wraps) {
     need = {0, 0, room - mark, 0};
     DrawTextA(dc, text.c_str(), -1, &need, flags | DT_WORDBREAK);
   }
   SelectObject(dc, old);
   ReleaseDC(window, dc);
+  if (kind == Kind::Label) {
+    // A caption whose lines fit keeps them as they are: the label then breaks no line of its
+    // own (at a line-ending blank, say) and cuts what lies beyond its edge.
+    const LONG_PTR style = GetWindowLongPtrA(window, GWL_STYLE);
+    const LONG_PTR wanted = (style & ~SS_TYPEMASK) | (wraps ? SS_LEFT : SS_LEFTNOWORDWRAP);
+    if (wanted != style) {
+      SetWindowLongPtrA(window, GWL_STYLE, wanted);
+      InvalidateRect(window, nullptr, TRUE);
+    }
+  }
   const int width = std::max<int>(b.width, std::min<int>(room, need.right + mark));
   const int height = std::max<int>(b.height, need.bottom);
   RECT now;
@@ -443,6 +473,7 @@ void NativeForm::DrawSpeedButton(const Control& control, DRAWITEMSTRUCT& item) {
 
 void NativeForm::Realize() {
   for (Control* control : form_.Controls()) Create(*control);
+  OrderTabStops(*this, form_);
   // Pictures and frames lie beneath the windowed controls that share their parent (each new
   // window joins its siblings at the bottom, so this waits until all exist).
   for (Control* control : form_.Controls())
@@ -456,7 +487,15 @@ void NativeForm::Realize() {
     }
   // Texts fit once the tab sheets have their size.
   for (Control* control : form_.Controls()) FitText(*control);
+  keys_ = std::make_unique<DialogKeys>(form_, *this, host_,
+                                       [this](const std::function<void()>& action) { Act(action); });
   form_.SetObserver(this);
+}
+
+bool NativeForm::TranslateDialogKey(const MSG& msg) { return keys_ && keys_->Translate(msg); }
+
+void NativeForm::FocusFirstControl() {
+  if (keys_) keys_->FocusFirst();
 }
 
 HWND NativeForm::WindowOf(const Control& control) const {
@@ -535,7 +574,8 @@ void NativeForm::Create(Control& control) {
       break;
     case Kind::Button:
       cls = "BUTTON";
-      style |= BS_PUSHBUTTON | WS_TABSTOP;
+      style |= (static_cast<const Button&>(control).isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) |
+               WS_TABSTOP;
       break;
     case Kind::SpeedButton:
       cls = "BUTTON";
@@ -547,7 +587,7 @@ void NativeForm::Create(Control& control) {
       break;
     case Kind::RadioButton:
       cls = "BUTTON";
-      style |= BS_RADIOBUTTON | BS_MULTILINE | WS_TABSTOP;
+      style |= BS_RADIOBUTTON | BS_MULTILINE;  // the group's tab stop: GroupStyle
       break;
     case Kind::CheckListBox:
       cls = "LISTBOX";
@@ -595,6 +635,7 @@ void NativeForm::Create(Control& control) {
       cls = kImageClass;
       break;
   }
+  style |= GroupStyle(control);
   const Rect& b = control.Bounds();
   HWND parent = ParentWindowOf(control);
   const int id = static_cast<int>(1000 + windows_.size());
@@ -876,9 +917,13 @@ void NativeForm::Sync(Control& control, Prop prop) {
       ::SetFocus(window);
       break;
     case Prop::Checked:
-      if (auto* box = dynamic_cast<CheckBox*>(&control))
+      if (auto* box = dynamic_cast<CheckBox*>(&control)) {
         SendMessageA(window, BM_SETCHECK, box->Checked() ? BST_CHECKED : BST_UNCHECKED, 0);
-      else
+        if (control.kind() == Kind::RadioButton) PlaceRadioTabStop(*this, control);
+        // The button draws a new state over the old one and toggles its focus rectangle
+        // (an XOR) on the way: the focused box is drawn whole again.
+        if (GetFocus() == window) InvalidateRect(window, nullptr, TRUE);
+      } else
         InvalidateRect(window, nullptr, TRUE);  // check list box items
       break;
     case Prop::Down:
@@ -912,7 +957,10 @@ void NativeForm::Sync(Control& control, Prop prop) {
           std::string caption = column.caption;
           LVCOLUMNA lvc{};
           lvc.mask = LVCF_TEXT | LVCF_WIDTH;
-          lvc.cx = column.width;
+          // As wide as its table says, and wide enough for its caption in the header's margins.
+          const int captionWidth = static_cast<int>(SendMessageA(
+              window, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(caption.c_str())));
+          lvc.cx = std::max(column.width, captionWidth + kHeaderMargins);
           lvc.pszText = caption.data();
           SendMessageA(window, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index++), reinterpret_cast<LPARAM>(&lvc));
         }
@@ -1204,6 +1252,15 @@ LRESULT CALLBACK NativeForm::ListSubclassProc(HWND window, UINT message, WPARAM 
 
 bool NativeForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   switch (message) {
+    case DM_GETDEFID:
+      if (!keys_) return false;
+      result = keys_->DefaultId();
+      return true;
+    case WM_SETFOCUS:  // activated again, after a message box or a common dialog
+      if (!keys_) return false;
+      keys_->RestoreFocus();
+      result = 0;
+      return true;
     case WM_COMMAND:
       if (lParam) {
         result = 0;

@@ -7,11 +7,14 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 
 #include "ui/form.h"
 
 namespace vlx::ui::win32 {
+
+class DialogKeys;
 
 class NativeForm : public FormObserver {
  public:
@@ -36,6 +39,12 @@ class NativeForm : public FormObserver {
   // Ctrl+Tab, Ctrl+PgDn (next page) and Ctrl+Shift+Tab, Ctrl+PgUp (previous page) on the
   // page control around the focused window, as a click on that tab; true when handled.
   bool StepPagesByKey(const MSG& msg);
+
+  // Every message the loop fetches, before the dialog navigation: Enter, Escape and the arrows
+  // in a radio group as a dialog box takes them (see DialogKeys); true when handled.
+  bool TranslateDialogKey(const MSG& msg);
+  // The first control of the shown page takes the focus (when the window opens).
+  void FocusFirstControl();
 
   HWND WindowOf(const Control& control) const;
   Control* ControlOf(HWND window) const;
@@ -85,6 +94,7 @@ class NativeForm : public FormObserver {
   std::map<std::string, HFONT> fonts_;
   std::map<const Control*, HIMAGELIST> imageLists_;
   std::map<std::uint32_t, HBRUSH> brushes_;
+  std::unique_ptr<DialogKeys> keys_;
   int syncing_ = 0;  // > 0 while the model writes into native controls
 };
 

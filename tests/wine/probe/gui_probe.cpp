@@ -435,6 +435,60 @@ int main() {
     EnumChildWindows(main, PrintSlider, 0);
     return 0;
   }
+  if (command == "focus") {  // the focused control: its text, or its class in brackets
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &info) || !info.hwndFocus)
+      return 1;
+    const std::string text = TextOf(info.hwndFocus);
+    char cls[64] = {};
+    GetClassNameA(info.hwndFocus, cls, sizeof cls);
+    std::printf("%s\n", text.empty() ? ("[" + std::string(cls) + "]").c_str() : text.c_str());
+    return 0;
+  }
+  if (command == "label-pixels" && argc > 2) {  // a checksum of what a check box shows right of its box
+    HWND window = Titled(main, argv[2]);
+    if (!window) return 1;
+    RECT rc;
+    GetWindowRect(window, &rc);
+    const int width = rc.right - rc.left - 20, height = rc.bottom - rc.top;
+    if (width <= 0 || height <= 0) return 1;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, rc.left + 20, rc.top, SRCCOPY);
+    SelectObject(memory, old);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    std::vector<unsigned> pixels(static_cast<std::size_t>(width) * height);
+    GetDIBits(memory, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    unsigned hash = 2166136261u;
+    for (unsigned pixel : pixels) hash = (hash ^ (pixel & 0xFFFFFFu)) * 16777619u;
+    std::printf("%08x\n", hash);
+    return 0;
+  }
+  if (command == "default") {  // the text of the push button drawn as the default one
+    HWND found = nullptr;
+    EnumChildWindows(
+        main,
+        [](HWND window, LPARAM param) -> BOOL {
+          char cls[64] = {};
+          GetClassNameA(window, cls, sizeof cls);
+          if (_stricmp(cls, "Button") != 0 || !IsWindowVisible(window) ||
+              (GetWindowLongA(window, GWL_STYLE) & BS_TYPEMASK) != BS_DEFPUSHBUTTON)
+            return TRUE;
+          *reinterpret_cast<HWND*>(param) = window;
+          return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    if (!found) return 1;
+    std::printf("%s\n", TextOf(found).c_str());
+    return 0;
+  }
   if (command == "overlaps") {
     int overlaps = 0;
     OverlapCount ctx{&overlaps};
