@@ -251,7 +251,7 @@ int Run(std::vector<std::string> args) {
   // The backup folder must be new: checked before the run does anything.
   if (options.backupDir && (HostFolderExists(*options.backupDir) || HostFileExists(*options.backupDir))) {
     PrintError("volnrx-cli: the backup folder " + HostToCp1251(*options.backupDir) +
-               " exists already (--backup makes a new one); nothing was changed");
+               " exists already (it must not exist yet: --backup makes a new one); nothing was changed");
     return 1;
   }
   if (command != "reg" && command != "restore") {
