@@ -5,6 +5,9 @@
 namespace vlx {
 
 constexpr const char* kInstanceName = "VolnerixByKorvaneSoftware";
+// Held, beside kInstanceName, by a volnrx-cli run that changes the system: the window that finds
+// the instance mutex taken tells such a run from another copy of itself by it.
+constexpr const char* kCliRunName = "VolnerixByKorvaneSoftware.cli";
 
 // Program entry up to the message loop: the single-instance guard, then the application title
 // and help file, TfrmMain (FormCreate) and TfrmChange. False when another copy runs: this copy

@@ -99,12 +99,12 @@ struct Manifest {
 bool ReadManifest(const std::string& folder, Manifest& out, std::string& error) {
   std::string text;
   if (!HostReadFile(HostJoin(folder, "manifest.txt"), text)) {
-    error = "no manifest.txt in " + folder;
+    error = "no manifest.txt in " + HostToCp1251(folder);
     return false;
   }
   const std::vector<std::string> lines = Split(text, "\r\n");
   if (lines.empty() || lines[0] != kMagic) {
-    error = folder + " is no backup (manifest.txt does not start with \"" + kMagic + "\")";
+    error = HostToCp1251(folder) + " is no backup (manifest.txt does not start with \"" + kMagic + "\")";
     return false;
   }
   for (std::size_t i = 1; i < lines.size(); ++i) {
@@ -154,7 +154,7 @@ bool Remove(Platform& platform, const std::string& path) {
 
 bool WriteBackup(overlay::Overlay& overlay, const std::string& folder) {
   if (HostFolderExists(folder) || !HostMakeFolder(folder) || !HostMakeFolder(HostJoin(folder, "files"))) {
-    PrintError("volnrx-cli: cannot make the new backup folder " + folder +
+    PrintError("volnrx-cli: cannot make the new backup folder " + HostToCp1251(folder) +
                " (it must not exist yet); nothing was changed");
     return false;
   }
@@ -195,7 +195,7 @@ bool WriteBackup(overlay::Overlay& overlay, const std::string& folder) {
     manifest += "path\t" + Escaped(path) + "\t" + saved + "\t" + Hex(before.attributes, 2) + "\t" + AfterText(after) + "\r\n";
   }
   ok = HostWriteFile(HostJoin(folder, "manifest.txt"), manifest) && ok;
-  if (!ok) PrintError("volnrx-cli: cannot write the backup in " + folder + "; nothing was changed");
+  if (!ok) PrintError("volnrx-cli: cannot write the backup in " + HostToCp1251(folder) + "; nothing was changed");
   return ok;
 }
 
@@ -203,7 +203,7 @@ int RunRestore(Platform& platform, const std::string& folder) {
   Manifest manifest;
   std::string error, undoBytes;
   if (!ReadManifest(folder, manifest, error) || !HostReadFile(HostJoin(folder, "undo.reg"), undoBytes)) {
-    PrintError("volnrx-cli: " + (error.empty() ? "no undo.reg in " + folder : error) + "; nothing was restored");
+    PrintError("volnrx-cli: " + (error.empty() ? "no undo.reg in " + HostToCp1251(folder) : error) + "; nothing was restored");
     return 1;
   }
   regedit::Script undo;
@@ -265,7 +265,7 @@ int RunRestore(Platform& platform, const std::string& folder) {
     }
   }
   if (!ok) return 1;
-  Print("restored from " + folder);
+  Print("restored from " + HostToCp1251(folder));
   return 0;
 }
 

@@ -22,6 +22,13 @@ namespace vlx::cli {
 int RunInit(const std::vector<std::string>& args);
 // volnrx-cli --prefix DIR reg query|add|delete ...: the Windows reg tool's forms and output.
 int RunReg(Registry& registry, const std::vector<std::string>& args);
+// reg [OPERATION] /? (or /h, -?, -h, in any case): whether the arguments ask for the usage, and
+// that usage printed (exit status 0).
+bool RegAsksHelp(const std::vector<std::string>& args);
+int RunRegHelp(const std::vector<std::string>& args);
+
+// The exit status of a usage error (a command line or script that cannot be run as written).
+inline constexpr int kUsageStatus = 2;
 
 // What the program runs over: the ports, the journal of the calls that have no effect offline
 // (printed as the run goes) and the dialogs, answered from queues.

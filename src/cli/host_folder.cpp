@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <memory>
 
+#include "text/cp1251.h"
+
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -36,6 +38,14 @@ bool HostFolderExists(const std::string& path) {
 #else
   struct stat info {};
   return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+#endif
+}
+
+std::string HostToCp1251(const std::string& text) {
+#ifdef _WIN32
+  return text;
+#else
+  return Utf8ToCp1251(text);
 #endif
 }
 

@@ -13,5 +13,8 @@ bool HostFolderExists(const std::string& path);
 bool HostFileExists(const std::string& path);
 bool HostWriteFile(const std::string& path, const std::string& bytes);
 bool HostReadFile(const std::string& path, std::string& bytes);
+// Text in the host's encoding (an argument, a host path) as code page 1251, for the machine and
+// for messages: converted from UTF-8 on Linux, as it is (ANSI) on Windows.
+std::string HostToCp1251(const std::string& text);
 
 }  // namespace vlx::cli

@@ -3,7 +3,6 @@
 
 #include "cli/commands.h"
 #include "prefix/machine_image.h"
-#include "text/cp1251.h"
 #include "win9x/disk_image.h"
 #include "win9x/win9x_image.h"
 
@@ -16,8 +15,8 @@ int RunInit(const std::vector<std::string>& args) {
     std::cerr << "usage: volnrx-cli init [--win9x] DIR | init --disk IMAGE\n";
     return 2;
   }
-  // Arguments arrive as CP1251; the host's file names are UTF-8.
-  const std::string dir = Cp1251ToUtf8(args.back());
+  // A host path, in the host's encoding.
+  const std::string& dir = args.back();
   if (disk) {
     win9x::CreateDiskImage(dir);
     std::cout << "disk image created: " << dir << '\n';

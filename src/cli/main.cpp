@@ -1,13 +1,16 @@
 // volnrx-cli: the headless front end, over an offline machine image (--prefix DIR) or, built
 // for Windows, over the running system.
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <exception>
 #include <string>
 #include <vector>
 
+#include "app/main_window.h"
 #include "cli/commands.h"
 #include "cli/host_folder.h"
+#include "cli/reading_desktop.h"
 #include "text/cp1251.h"
 
 #ifdef _WIN32
@@ -53,6 +56,36 @@ void PrintError(const std::string& cp1251Text) { WriteLine(stderr, TerminalText(
 
 namespace {
 
+#ifdef _WIN32
+constexpr const char* kUsage =
+    "usage: volnrx-cli.exe --help\n"
+    "       volnrx-cli.exe reg query KEY [/v NAME | /ve] [/s]\n"
+    "       volnrx-cli.exe reg add KEY [/v NAME | /ve] [/t TYPE] [/d DATA] [/f]\n"
+    "       volnrx-cli.exe reg delete KEY [/v NAME | /ve | /va] [/f]\n"
+    "       volnrx-cli.exe reg export KEY FILE [/y]\n"
+    "       volnrx-cli.exe reg import FILE\n"
+    "       volnrx-cli.exe reg OPERATION /?  (the operation's usage)\n"
+    "       volnrx-cli.exe [--program-dir FOLDER] [COMMAND ...]\n"
+    "       volnrx-cli.exe [--program-dir FOLDER] -f SCRIPT\n"
+    "       volnrx-cli.exe [reg ... | COMMAND ... | -f SCRIPT] --dry-run\n"
+    "       volnrx-cli.exe [reg ... | COMMAND ... | -f SCRIPT] --backup BACKUPDIR\n"
+    "       volnrx-cli.exe restore BACKUPDIR\n"
+    "  Acts on the running system, with the program's folder beside volnrx-cli.exe (or\n"
+    "  FOLDER). Arguments are in the ANSI code page, output in the console's OEM code page.\n"
+    "  commands: page N | click NAME | check NAME on|off | item NAME I on|off | select NAME I\n"
+    "            type NAME TEXT | key NAME enter|escape | set NAME N | menu NAME\n"
+    "            apply | ok | cancel | answer yes|no|cancel|ok | pick-file PATH\n"
+    "            pick-folder PATH | pick-colour 0xBBGGRR | pick-icon FILE,INDEX\n"
+    "            cancel-dialog | dump [NAME] | show\n"
+    "  SCRIPT: one command per line, '#' starts a comment line. It is read as UTF-8 when it\n"
+    "  starts with the UTF-8 byte-order mark, otherwise in the ANSI code page. The TEXT of\n"
+    "  type and the PATH of pick-file, pick-folder and pick-icon are the rest of the line;\n"
+    "  in double quotes (\"ООО \"\"Ромашка\"\"\") the quotes are dropped and \"\" stands for one.\n"
+    "  reg query, reg export and runs of only show, dump and page read the system, also while\n"
+    "  the program's window is open. Other runs change it and refuse at once while the window\n"
+    "  or another changing volnrx-cli.exe runs; while one runs, the window does not start.\n"
+    "  exit status: 0 done, 1 failed or refused (nothing changed), 2 usage error";
+#else
 constexpr const char* kUsage =
     "usage: volnrx-cli --help\n"
     "       volnrx-cli init [--win9x] DIR | init --disk IMAGE\n"
@@ -61,6 +94,7 @@ constexpr const char* kUsage =
     "       volnrx-cli --prefix DIR reg delete KEY [/v NAME | /ve | /va] [/f]\n"
     "       volnrx-cli --prefix DIR reg export KEY FILE [/y]\n"
     "       volnrx-cli --prefix DIR reg import FILE\n"
+    "       volnrx-cli reg OPERATION /?  (the operation's usage)\n"
     "       volnrx-cli --prefix DIR [--program-dir WINDIR] [COMMAND ...]\n"
     "       volnrx-cli --prefix DIR [--program-dir WINDIR] -f SCRIPT\n"
     "       volnrx-cli --prefix DIR [reg ... | COMMAND ... | -f SCRIPT] --dry-run\n"
@@ -69,33 +103,48 @@ constexpr const char* kUsage =
     "       volnrx-cli --win9x DIR [--user NAME] ... (a 9x boot drive, as --prefix DIR)\n"
     "       volnrx-cli --disk IMAGE[:N] [--user NAME] ... (the same in a raw disk image)\n"
     "       volnrx-cli --win9x DIR users | --disk IMAGE[:N] users\n"
-    "  volnrx-cli.exe on Windows takes the same commands without --prefix DIR (and without init)\n"
-    "  and acts on the running system.\n"
+    "  volnrx-cli.exe on Windows acts on the running system (its --help says how).\n"
     "  commands: page N | click NAME | check NAME on|off | item NAME I on|off | select NAME I\n"
     "            type NAME TEXT | key NAME enter|escape | set NAME N | menu NAME\n"
     "            apply | ok | cancel | answer yes|no|cancel|ok | pick-file PATH\n"
     "            pick-folder PATH | pick-colour 0xBBGGRR | pick-icon FILE,INDEX\n"
     "            cancel-dialog | dump [NAME] | show\n"
+    "  SCRIPT: one command per line, '#' starts a comment line; UTF-8 (a byte-order mark is\n"
+    "  skipped). The TEXT of type and the PATH of pick-file, pick-folder and pick-icon are the\n"
+    "  rest of the line; in double quotes (\"ООО \"\"Ромашка\"\"\") the quotes are dropped and\n"
+    "  \"\" stands for one.\n"
     "  reg query, reg export, dry runs and runs of only show, dump and page read the image;\n"
     "  other runs change it, one at a time (a second one waits up to 5 s), and never while a\n"
     "  wineserver runs for it.\n"
     "  exit status: 0 done, 1 failed, 2 usage error, 3 image in use (nothing changed)";
+#endif
 
-// The script's text in code page 1251: converted from UTF-8 on Linux, as it is on Windows.
+// The script's text in code page 1251.
 std::string ReadScript(const std::string& path) {
-  std::string text;
-  if (!HostReadFile(path, text)) throw std::runtime_error("cannot read the script " + path);
+  std::string bytes;
+  if (!HostReadFile(path, bytes))
+    throw std::runtime_error("cannot read the script " + HostToCp1251(path));
 #ifdef _WIN32
-  return text;
+  return ScriptText(bytes, ScriptEncoding::Cp1251);
 #else
-  return Utf8ToCp1251(text);
+  return ScriptText(bytes, ScriptEncoding::Utf8);
 #endif
 }
 
 int UsageError(const std::string& message) {
   if (!message.empty()) PrintError("volnrx-cli: " + message);
-  WriteLine(stderr, kUsage);
-  return 2;
+  PrintError(kUsage);
+  return kUsageStatus;
+}
+
+// Runs of only show, dump and page: they read, so they neither take the program's single-instance
+// mutex nor keep its window from starting.
+bool OnlyShows(const Options& options) {
+  return std::all_of(options.commands.begin(), options.commands.end(),
+                     [](const ScriptCommand& command) {
+                       return command.verb == "show" || command.verb == "dump" ||
+                              command.verb == "page";
+                     });
 }
 
 #ifndef _WIN32
@@ -105,15 +154,23 @@ int UsageError(const std::string& message) {
 bool ReadsOnly(const Options& options, const std::vector<std::string>& args, bool prefix) {
   if (options.dryRun) return true;
   if (!args.empty() && (args[0] == "reg" || args[0] == "restore")) return !WritesWithoutProgram(args);
-  return prefix && std::all_of(options.commands.begin(), options.commands.end(),
-                     [](const ScriptCommand& command) {
-                       return command.verb == "show" || command.verb == "dump" ||
-                              command.verb == "page";
-                     });
+  return prefix && OnlyShows(options);
 }
 #endif
 
+// Whether reg argument `i` (args[0] is "reg") names a file of the host: the FILE of export and
+// import. Every other one is text of the machine (a key, a value name, data).
+bool RegHostPath(const std::vector<std::string>& args, std::size_t i) {
+  if (args.size() < 2) return false;
+  std::string operation = args[1];
+  for (char& c : operation) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return (operation == "export" && i == 3) || (operation == "import" && i == 2);
+}
+
 int Run(std::vector<std::string> args) {
+  // Arguments arrive in the host's encoding. Host paths (the image, the backup folder, the
+  // script, reg export and import files, init's and restore's folders) keep it up to the system
+  // call; everything else is text of the machine and goes to code page 1251.
   std::string prefixDir, win9xDir, diskSpec, user;
   Options options;
   std::string scriptPath;
@@ -123,7 +180,8 @@ int Run(std::vector<std::string> args) {
     if (args[i] == "--dry-run") {
       options.dryRun = true;
       args.erase(args.begin() + static_cast<long>(i));
-    } else if (args[i] == "--backup" && i + 1 < args.size()) {
+    } else if (args[i] == "--backup") {
+      if (i + 1 >= args.size()) return UsageError("--backup needs a folder");
       options.backupDir = args[i + 1];
       args.erase(args.begin() + static_cast<long>(i), args.begin() + static_cast<long>(i) + 2);
     } else {
@@ -131,16 +189,23 @@ int Run(std::vector<std::string> args) {
     }
   }
   for (;;) {
-    if (args.size() < 2 || (args[0] != "--prefix" && args[0] != "--program-dir" && args[0] != "-f" &&
-                            args[0] != "--win9x" && args[0] != "--disk" && args[0] != "--user"))
+    if (args.empty() || (args[0] != "--prefix" && args[0] != "--program-dir" && args[0] != "-f" &&
+                         args[0] != "--win9x" && args[0] != "--disk" && args[0] != "--user"))
       break;
+    if (args.size() < 2 || args[1].empty()) {
+      const char* what = args[0] == "--disk" ? "a disk image"
+                         : args[0] == "--user" ? "a user name"
+                         : args[0] == "-f"     ? "a script file"
+                                               : "a folder";
+      return UsageError(args[0] + " needs " + what);
+    }
     if (args[0] == "--prefix") prefixDir = args[1];
     if (args[0] == "--win9x") win9xDir = args[1];
     if (args[0] == "--disk") diskSpec = args[1];
-    if (args[0] == "--user") user = args[1];
+    if (args[0] == "--user") user = HostToCp1251(args[1]);
     if (args[0] == "--program-dir") {
-      options.programDir = args[1];
-      if (options.programDir.empty() || options.programDir.back() != '\\') options.programDir += '\\';
+      options.programDir = HostToCp1251(args[1]);
+      if (options.programDir.back() != '\\') options.programDir += '\\';
     }
     if (args[0] == "-f") {
       scriptPath = args[1];
@@ -150,41 +215,55 @@ int Run(std::vector<std::string> args) {
   }
   const std::string command = args.empty() ? std::string() : args[0];
   if (command == "--help" || command == "-h") {
-    WriteLine(stdout, kUsage);
+    Print(kUsage);
     return 0;
   }
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const bool hostPath = command == "init" || command == "restore" ||
+                          (command == "reg" && RegHostPath(args, i));
+    if (!hostPath) args[i] = HostToCp1251(args[i]);
+  }
+  if (!command.empty() && !IsCommandVerb(command)) args[0] = HostToCp1251(args[0]);
+  const bool regHelp = command == "reg" && RegAsksHelp({args.begin() + 1, args.end()});
 #ifdef _WIN32
   if ((args.empty() && !haveScript) || command == "init") return UsageError("");
   if (!prefixDir.empty() || !win9xDir.empty() || !diskSpec.empty() || !user.empty())
     return UsageError("volnrx-cli.exe acts on the running system: no --prefix, --win9x, --disk");
 #else
-  // The folders and the image are host paths (UTF-8); the user name is a 9x one (CP1251).
-  const MachineChoice choice{prefixDir, Cp1251ToUtf8(win9xDir), Cp1251ToUtf8(diskSpec), user};
-  if (args.empty() && choice.Given() == 0) return UsageError("");
+  const MachineChoice choice{prefixDir, win9xDir, diskSpec, user};
+  if (args.empty() && choice.Given() == 0 && !haveScript) return UsageError("");
   if (command == "init") return RunInit({args.begin() + 1, args.end()});
 #endif
   if (command != "reg" && command != "restore" && command != "users" && !command.empty() &&
       !IsCommandVerb(command))
-    return UsageError("unknown command '" + command + "'");
+    return UsageError("unknown command '" + args[0] + "'");
+  // reg OPERATION /? needs no machine.
+  if (regHelp) return RunRegHelp({args.begin() + 1, args.end()});
 #ifndef _WIN32
   if (choice.Given() != 1)
-    return UsageError("one of --prefix DIR, --win9x DIR and --disk IMAGE is required for '" +
-                      command + "'");
+    return UsageError("one of --prefix DIR, --win9x DIR and --disk IMAGE is required" +
+                      (command.empty() ? std::string() : " for '" + command + "'"));
   if (command == "users") return OfflineMachine::ListUsers(choice);
 #endif
-  if (options.dryRun && options.backupDir) {
-    PrintError("volnrx-cli: --dry-run and --backup together: a dry run changes nothing to back up");
-    return 2;
+  if (options.dryRun && options.backupDir)
+    return UsageError("--dry-run and --backup together: a dry run changes nothing to back up");
+  if (command == "restore" && args.size() != 2) return UsageError("restore needs the backup folder");
+  // The backup folder must be new: checked before the run does anything.
+  if (options.backupDir && (HostFolderExists(*options.backupDir) || HostFileExists(*options.backupDir))) {
+    PrintError("volnrx-cli: the backup folder " + HostToCp1251(*options.backupDir) +
+               " exists already (it must not exist yet: --backup makes a new one); nothing was changed");
+    return 1;
   }
   if (command != "reg" && command != "restore") {
     try {
-      options.commands = haveScript ? ParseScript(ReadScript(scriptPath)) : ParseArguments(args);
       if (haveScript && !args.empty()) throw ScriptError(0, "commands and -f SCRIPT together");
+      options.commands = haveScript ? ParseScript(ReadScript(scriptPath)) : ParseArguments(args);
     } catch (const ScriptError& error) {
+      if (error.line == 0) return UsageError(error.reason);
       const std::string message = "line " + std::to_string(error.line) + ": " + error.reason;
       if (!haveScript) return UsageError(message);
       PrintError("volnrx-cli: " + message);
-      return 2;
+      return kUsageStatus;
     }
     args.clear();
   }
@@ -198,7 +277,14 @@ int Run(std::vector<std::string> args) {
   prefix::Journal journal;
   prefix::PrefixDialogs dialogs(journal);
   Platform& platform = system.platform();
-  platform.desktop = &desktop;
+  const bool reads = args.empty() ? !options.dryRun && !options.backupDir && OnlyShows(options)
+                                  : !WritesWithoutProgram(args) && !options.dryRun &&
+                                        !options.backupDir;
+  // A changing run marks itself before it takes the program's mutex, so that the window, finding
+  // the mutex taken, can tell this run from another window.
+  if (!reads) desktop.CreateInstanceMutex(kCliRunName);
+  ReadingDesktop reading(desktop);
+  platform.desktop = reads ? static_cast<Desktop*>(&reading) : &desktop;
   platform.dialogs = &dialogs;
   const int status = RunOnMachine(Host{platform, journal, dialogs}, options, args, [] {});
   CoUninitialize();
@@ -206,10 +292,15 @@ int Run(std::vector<std::string> args) {
 #else
   if (options.programDir.empty()) options.programDir = prefix::kImageProgramFolder;
   const bool reads = ReadsOnly(options, args, !choice.prefixDir.empty());
+  CheckImage(choice, reads);
   const ImageClaim claim(choice.ClaimPath(), reads ? ImageUse::Read : ImageUse::Write);
   OfflineMachine offline(choice);
   prefix::PrefixMachine& machine = offline.get();
-  return RunOnMachine(Host{machine.platform(), machine.journal(), machine.dialogs()}, options, args,
+  Platform platform = machine.platform();
+  // A reading run leaves the single-instance lock to the runs that change the image.
+  ReadingDesktop reading(*platform.desktop);
+  if (reads) platform.desktop = &reading;
+  return RunOnMachine(Host{platform, machine.journal(), machine.dialogs()}, options, args,
                       [&] {
                         if (reads) return;
                         claim.CheckBeforeSave();
@@ -223,12 +314,7 @@ int Run(std::vector<std::string> args) {
 
 int main(int argc, char** argv) {
   // Arguments arrive in the ANSI code page on Windows, in UTF-8 elsewhere.
-  std::vector<std::string> args;
-#ifdef _WIN32
-  for (int i = 1; i < argc; ++i) args.push_back(argv[i]);
-#else
-  for (int i = 1; i < argc; ++i) args.push_back(vlx::Utf8ToCp1251(argv[i]));
-#endif
+  std::vector<std::string> args(argv + 1, argv + argc);
   try {
     return vlx::cli::Run(std::move(args));
 #ifndef _WIN32

@@ -1,6 +1,11 @@
 #include "cli/offline_machine.h"
 
+#include <unistd.h>
+
+#include <stdexcept>
+
 #include "cli/commands.h"
+#include "cli/host_folder.h"
 #include "win9x/win9x_drive.h"
 
 namespace vlx::cli {
@@ -30,6 +35,29 @@ std::string MachineChoice::ClaimPath() const {
   return win9x::FindDiskVolume(diskSpec).image.string();
 }
 
+void CheckImage(const MachineChoice& choice, bool reads) {
+  const bool disk = !choice.diskSpec.empty();
+  const std::filesystem::path image = choice.ClaimPath();
+  const std::string name = HostToCp1251(image.string());
+  std::error_code ec;
+  if (!std::filesystem::exists(image, ec))
+    throw std::runtime_error("there is no machine image " + name + " (no such " +
+                             (disk ? "file" : "folder") + ")");
+  if (!disk && !std::filesystem::is_directory(image, ec))
+    throw std::runtime_error("there is no machine image " + name + " (it is no folder)");
+  if (reads) return;
+  // What a save replaces: the folder (its files are written anew beside the old and renamed)
+  // and the registry files of a prefix; a disk image file itself.
+  std::vector<std::filesystem::path> written{image};
+  if (!choice.prefixDir.empty())
+    for (const char* hive : {"system.reg", "user.reg"})
+      if (std::filesystem::exists(image / hive, ec)) written.push_back(image / hive);
+  for (const auto& path : written)
+    if (::access(path.c_str(), W_OK) != 0)
+      throw std::runtime_error("the machine image " + name + " is not writable for this user (" +
+                               HostToCp1251(path.string()) + "); nothing was changed");
+}
+
 void OfflineMachine::Flush() {
   machine_->Flush();
   if (disk_) disk_->WriteBack();
@@ -42,8 +70,10 @@ int OfflineMachine::ListUsers(const MachineChoice& choice) {
     disk = std::make_unique<win9x::DiskSession>(win9x::FindDiskVolume(choice.diskSpec));
     drive = disk->Folder();
   }
-  if (drive.empty()) return 0;
-  for (const auto& name : win9x::Win9xProfiles(win9x::LocateWin9x(drive))) Print(name);
+  const std::vector<std::string> names =
+      drive.empty() ? std::vector<std::string>() : win9x::Win9xProfiles(win9x::LocateWin9x(drive));
+  if (names.empty()) Print("no user profiles: every user has the machine's USER.DAT");
+  for (const auto& name : names) Print(name);
   return 0;
 }
 

@@ -19,13 +19,17 @@ struct MachineChoice {
   std::string ClaimPath() const;
 };
 
+// Before a run claims the image: refuses (std::runtime_error) an image that is not there, and for
+// a run that changes it one this user cannot write.
+void CheckImage(const MachineChoice& choice, bool reads);
+
 class OfflineMachine {
  public:
   explicit OfflineMachine(const MachineChoice& choice);
   prefix::PrefixMachine& get() { return *machine_; }
   // Saves the registry; for a disk image then puts what changed back into it.
   void Flush();
-  // The 9x installation's user profiles (none for a Wine prefix).
+  // The 9x installation's user profiles, or a line saying there are none.
   static int ListUsers(const MachineChoice& choice);
 
  private:

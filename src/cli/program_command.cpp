@@ -39,6 +39,16 @@ std::string IconText(std::uint32_t flags) {
   }
 }
 
+// A message box's text as printed: its line breaks (CR, CR LF or LF) as line breaks.
+std::string TextLines(const std::string& text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    out += text[i] == '\r' ? '\n' : text[i];
+  }
+  return out;
+}
+
 int ParseNumber(const ScriptCommand& command, const std::string& text, int base = 10) {
   int value = 0;
   const char* first = text.data();
@@ -66,7 +76,7 @@ class Runner {
     host_.dialogs.onMessage = [this](const std::string& title, const std::string& text,
                                           std::uint32_t flags) {
       PrintJournal();
-      Print("message: " + EscapeLineBreaks(title) + " | " + EscapeLineBreaks(text) + " | " +
+      Print("message: " + EscapeLineBreaks(title) + " | " + TextLines(text) + " | " +
             ButtonsText(flags) + " | " + IconText(flags));
     };
   }
@@ -80,6 +90,10 @@ class Runner {
     }
     ShowMainWindow(ctx_);
     PrintJournal();
+    if (MainWindowClosed(ctx_)) {  // the start-up checks ended the program (a library missing)
+      PrintError("volnrx-cli: the program ended at its start; no command was run");
+      return 1;
+    }
     for (const ScriptCommand& command : commands) {
       if (MainWindowClosed(ctx_)) break;
       try {

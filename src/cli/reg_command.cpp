@@ -144,8 +144,10 @@ std::string DataText(std::uint32_t type, const std::string& data) {
     case regtype::Dword:
     case regtype::DwordBigEndian:
       if (data.size() != 4) break;
+      // REG_DWORD_BIG_ENDIAN holds the number's bytes most significant first.
       std::snprintf(buffer, sizeof buffer, "0x%llx",
-                    static_cast<unsigned long long>(LittleEndian(data, 4)));
+                    static_cast<unsigned long long>(LittleEndian(
+                        type == regtype::Dword ? data : std::string(data.rbegin(), data.rend()), 4)));
       return buffer;
     case 11:
       if (data.size() != 8) break;
@@ -425,7 +427,7 @@ int Add(Session& s, const Arguments& a, RegKey root, const std::string& path) {
   }
   if (path.empty()) {
     PrintError("ERROR: Invalid key name.\n" + Usage(a.operation));
-    return kFailed;
+    return kUsageStatus;
   }
   const std::string name = a.value.value_or("");
   if (!a.force) {
@@ -503,17 +505,17 @@ int Export(Registry& registry, const std::vector<std::string>& args) {
   const bool overwrite = args.size() == 4 && (SameText(args[3], "/y") || SameText(args[3], "-y"));
   if (args.size() != 3 && !overwrite) {
     PrintError("ERROR: Invalid syntax.\n" + Usage("export"));
-    return kFailed;
+    return kUsageStatus;
   }
   RegKey root = 0;
   std::string path, fullName;
   if (!ParseKey(args[1], root, path, fullName)) {
     PrintError("ERROR: Invalid key name.\n" + Usage("export"));
-    return kFailed;
+    return kUsageStatus;
   }
   const std::string& file = args[2];
   if (!overwrite && HostFileExists(file)) {
-    PrintError("ERROR: " + file + " exists; add /y to overwrite it (no confirmation prompt here).");
+    PrintError("ERROR: " + HostToCp1251(file) + " exists; add /y to overwrite it (no confirmation prompt here).");
     return kFailed;
   }
   regedit::Writer writer(regedit::Form::Regedit4);
@@ -522,7 +524,7 @@ int Export(Registry& registry, const std::vector<std::string>& args) {
     return kFailed;
   }
   if (!HostWriteFile(file, writer.Bytes())) {
-    PrintError("ERROR: Cannot write " + file + ".");
+    PrintError("ERROR: Cannot write " + HostToCp1251(file) + ".");
     return kFailed;
   }
   Print("The operation completed successfully.");
@@ -533,18 +535,18 @@ int Export(Registry& registry, const std::vector<std::string>& args) {
 int Import(Registry& registry, const std::vector<std::string>& args) {
   if (args.size() != 2) {
     PrintError("ERROR: Invalid syntax.\n" + Usage("import"));
-    return kFailed;
+    return kUsageStatus;
   }
   std::string bytes;
   if (!HostReadFile(args[1], bytes)) {
-    PrintError("ERROR: Cannot read " + args[1] + ".");
+    PrintError("ERROR: Cannot read " + HostToCp1251(args[1]) + ".");
     return kFailed;
   }
   regedit::Script script;
   try {
     script = regedit::Parse(bytes);
   } catch (const regedit::ParseError& error) {
-    PrintError("ERROR: " + args[1] + (error.line ? ", line " + std::to_string(error.line) : "") +
+    PrintError("ERROR: " + HostToCp1251(args[1]) + (error.line ? ", line " + std::to_string(error.line) : "") +
                ": " + error.what() + "; nothing was imported.");
     return kFailed;
   }
@@ -561,6 +563,7 @@ int Import(Registry& registry, const std::vector<std::string>& args) {
 }  // namespace
 
 int RunReg(Registry& registry, const std::vector<std::string>& args) {
+  if (RegAsksHelp(args)) return RunRegHelp(args);
   Arguments a;
   const std::string operation = args.empty() ? std::string() : args[0];
   if (SameText(operation, "export")) return Export(registry, args);
@@ -569,13 +572,13 @@ int RunReg(Registry& registry, const std::vector<std::string>& args) {
                      SameText(operation, "delete");
   if (!known || !ParseArguments(args, a)) {
     PrintError("ERROR: Invalid syntax.\n" + Usage(known ? operation : std::string()));
-    return kFailed;
+    return kUsageStatus;
   }
   RegKey root = 0;
   std::string path, fullName;
   if (!ParseKey(a.key, root, path, fullName)) {
     PrintError("ERROR: Invalid key name.\n" + Usage(operation));
-    return kFailed;
+    return kUsageStatus;
   }
   Session session(registry);
   if (SameText(operation, "query")) return Query(session, a, root, path, fullName);

@@ -50,6 +50,7 @@ int RunOnMachine(Host host, const Options& options, const std::vector<std::strin
   overlay::Overlay overlay(host.platform);
   const int status = RunCommands(Host{overlay.platform(), host.journal, host.dialogs}, options, args);
   if (options.dryRun) {
+    if (status != 0) return status;  // the failure was reported; a run that failed has no report
     Print("dry run: nothing was changed; the run would make these changes:");
     for (const std::string& line : overlay.Report()) Print(line);
     return status;

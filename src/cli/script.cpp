@@ -2,6 +2,8 @@
 
 #include <map>
 
+#include "text/cp1251.h"
+
 namespace vlx::cli {
 
 namespace {
@@ -44,7 +46,34 @@ std::string NextWord(const std::string& text, std::size_t& at) {
   return text.substr(start, at - start);
 }
 
+// The rest of a line as a text argument: as it is, or in double quotes with "" for a quote.
+std::string RestText(const std::string& rest, int line) {
+  if (rest.empty() || rest[0] != '"') return rest;
+  std::string text;
+  std::size_t at = 1;
+  for (;; ++at) {
+    if (at >= rest.size()) throw ScriptError(line, "no closing quote");
+    if (rest[at] != '"') {
+      text += rest[at];
+    } else if (at + 1 < rest.size() && rest[at + 1] == '"') {
+      text += '"';
+      ++at;
+    } else {
+      break;
+    }
+  }
+  if (rest.find_first_not_of(" \t", at + 1) != std::string::npos)
+    throw ScriptError(line, "text after the closing quote");
+  return text;
+}
+
 }  // namespace
+
+std::string ScriptText(const std::string& bytes, ScriptEncoding plain) {
+  constexpr std::string_view kBom = "\xEF\xBB\xBF";
+  if (bytes.compare(0, kBom.size(), kBom) == 0) return Utf8ToCp1251(bytes.substr(kBom.size()));
+  return plain == ScriptEncoding::Utf8 ? Utf8ToCp1251(bytes) : bytes;
+}
 
 bool IsCommandVerb(const std::string& verb) { return Shapes().count(verb) > 0; }
 
@@ -76,7 +105,7 @@ std::vector<ScriptCommand> ParseScript(const std::string& text) {
     if (shape.rest) {
       // Exactly one blank separates the command's words from the text.
       if (at < content.size()) ++at;
-      command.args.push_back(content.substr(at));
+      command.args.push_back(RestText(content.substr(at), line));
       if (verb != "type" && command.args.back().empty()) {
         throw ScriptError(line, "'" + verb + "' needs a path");
       }

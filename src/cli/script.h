@@ -13,8 +13,15 @@ struct ScriptCommand {
 
 // One command per line; blank lines and lines starting with '#' are skipped. `type NAME TEXT`
 // takes the rest of the line after one blank as TEXT (possibly empty); so do the paths of
-// `pick-file`, `pick-folder` and `pick-icon`.
+// `pick-file`, `pick-folder` and `pick-icon`. Such a rest in double quotes is taken without
+// them, "" inside standing for one quote; nothing but blanks may follow the closing quote.
 std::vector<ScriptCommand> ParseScript(const std::string& text);
+// A script file's bytes as code page 1251 text: UTF-8 when they start with the UTF-8 byte-order
+// mark (dropped), otherwise in `plain`, the encoding scripts have on the host (UTF-8 on Linux,
+// the ANSI code page 1251 on Windows).
+enum class ScriptEncoding { Utf8, Cp1251 };
+std::string ScriptText(const std::string& bytes, ScriptEncoding plain);
+
 // The same commands given as separate arguments; each takes as many words as it needs.
 // Raises ScriptError for an unknown command or a missing argument.
 std::vector<ScriptCommand> ParseArguments(const std::vector<std::string>& args);

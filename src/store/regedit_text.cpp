@@ -1,5 +1,6 @@
 #include "store/regedit_text.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 
@@ -41,12 +42,34 @@ std::string Utf16Bytes(const std::string& cp1251) {
   return bytes;
 }
 
-std::string FromUtf16Bytes(std::string_view bytes) {
-  std::u16string units;
-  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
-    units += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                   (static_cast<unsigned char>(bytes[i + 1]) << 8));
-  return Utf16ToCp1251(units);
+// UTF-16LE bytes as code page 1251 text. A character the code page lacks is refused with its
+// line, so that nothing is imported under a changed name or data: `line` is the first line's
+// number, counted on at each line feed when `countLines`.
+std::string FromUtf16Bytes(std::string_view bytes, int line, bool countLines) {
+  auto unit = [&](std::size_t i) {
+    return static_cast<char32_t>(static_cast<unsigned char>(bytes[i]) |
+                                 (static_cast<unsigned char>(bytes[i + 1]) << 8));
+  };
+  std::string out;
+  out.reserve(bytes.size() / 2);
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    char32_t codePoint = unit(i);
+    if (codePoint >= 0xD800 && codePoint < 0xDC00 && i + 3 < bytes.size() &&
+        unit(i + 2) >= 0xDC00 && unit(i + 2) < 0xE000) {
+      codePoint = 0x10000 + ((codePoint - 0xD800) << 10) + (unit(i + 2) - 0xDC00);
+      i += 2;
+    }
+    unsigned char byte = 0;
+    if (!CodePointToCp1251(codePoint, byte)) {
+      char name[16];
+      std::snprintf(name, sizeof name, "U+%04X", static_cast<unsigned>(codePoint));
+      throw ParseError(line, std::string("the character ") + name +
+                                 " has no code page 1251 form");
+    }
+    out += static_cast<char>(byte);
+    if (countLines && codePoint == '\n') ++line;
+  }
+  return out;
 }
 
 // A quoted name or string; line breaks (possible only in names here) as \n and \r.
@@ -295,7 +318,8 @@ class Parser {
       throw ParseError(lineNo_, "unknown data form");
     }
     std::string bytes = HexBytes(rest.substr(colon + 1));
-    if (form_ == Form::Version5 && IsStringType(entry.type)) bytes = FromUtf16Bytes(bytes);
+    if (form_ == Form::Version5 && IsStringType(entry.type))
+      bytes = FromUtf16Bytes(bytes, lineNo_, false);
     entry.data = std::move(bytes);
   }
 
@@ -346,7 +370,7 @@ Script Parse(std::string_view bytes) {
   Form form = Form::Regedit4;
   if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
       static_cast<unsigned char>(bytes[1]) == 0xFE) {
-    text = FromUtf16Bytes(bytes.substr(2));
+    text = FromUtf16Bytes(bytes.substr(2), 1, true);
   } else {
     text = std::string(bytes);
   }
@@ -360,7 +384,10 @@ Script Parse(std::string_view bytes) {
              header.find_first_not_of(" \t", std::string(kHeader5).size()) == std::string::npos) {
     form = Form::Version5;
   } else {
-    throw ParseError(0, "not a registry script (the first line is neither REGEDIT4 nor "
+    // The line the header should be on: the first that is not blank.
+    const int line = 1 + static_cast<int>(std::count(
+                             text.begin(), text.begin() + static_cast<long>(std::min(start, text.size())), '\n'));
+    throw ParseError(line, "not a registry script (the first line is neither REGEDIT4 nor "
                         "Windows Registry Editor Version 5.00)");
   }
   return Parser(std::move(text), form).Run();

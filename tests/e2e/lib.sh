@@ -63,6 +63,11 @@ run_script() {
   local rc=$?
   [ "$rc" = 0 ] || fail "$(basename "$1"): exit status $rc"
 }
+# The message boxes of a run's output (standard input): each from its "message:" line to the
+# line that ends with its buttons and icon, the text's line breaks in between.
+messages() {
+  awk '/^message: /{m=1} m{print} m && / \| (none|error|question|warning|information)$/{m=0}'
+}
 # A file of the image by its Windows path below C:\, matched without regard to letter case.
 find_file() { find "$drive" -ipath "$drive/$1" 2>/dev/null | head -1; }
 # Ends the script: a summary line and the exit status.

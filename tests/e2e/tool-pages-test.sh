@@ -59,8 +59,10 @@ run reg query "$key\\VOLNRX-1/2/2027(3:4:5)" >/dev/null || fail "second new entr
 # Delete: No keeps the entry and the list; Yes deletes the key and rebuilds the list.
 fresh
 out=$(run page 1 select lstProgramms 1 answer no menu nDelete dump lstProgramms)
-expect_eq "delete No: question" 'message: Volnerix | Вы уверены, что хотите удалить "Блокнот+ 2.1" ?\r\rЭто удалит запись из реестра, но не саму программу ! | Yes No (default No) | question' \
-  "$(grep '^message:' <<<"$out")"
+expect_eq "delete No: question" 'message: Volnerix | Вы уверены, что хотите удалить "Блокнот+ 2.1" ?
+
+Это удалит запись из реестра, но не саму программу ! | Yes No (default No) | question' \
+  "$(messages <<<"$out")"
 expect_eq "delete No: items" 3 "$(items <<<"$out" | wc -l)"
 run reg query "$key\\TextPad" >/dev/null || fail "delete No removed the key"
 out=$(run page 1 select lstProgramms 1 answer yes menu nDelete dump lstProgramms)
@@ -75,9 +77,12 @@ echo MZ >"$drive/PROGRA~1/ARCTOOL/UNINSTAL.EXE"
 out=$(run page 1 select lstProgramms 0 menu nUninstall)
 expect_eq "uninstaller run" 'journal: CreateProcess and wait: C:\PROGRA~1\ARCTOOL\UNINSTAL.EXE' "$out"
 out=$(run page 1 select lstProgramms 1 answer yes menu nUninstall dump lstProgramms)
-expect_eq "uninstaller missing" 'journal: CreateProcess failed: RunDll setupx.dll,InstallHinfSection DefaultUninstall 132 C:\WINDOWS\INF\PHOTOVW.INF
-message: Volnerix | Программа деинсталляции не найдена !\r\rХотите удалить запись ? | Yes No (default No) | question' \
-  "$(grep -E '^(journal|message):' <<<"$out")"
+expect_eq "uninstaller missing" 'journal: CreateProcess failed: RunDll setupx.dll,InstallHinfSection DefaultUninstall 132 C:\WINDOWS\INF\PHOTOVW.INF' \
+  "$(grep -E '^journal:' <<<"$out")"
+expect_eq "uninstaller missing: question" 'message: Volnerix | Программа деинсталляции не найдена !
+
+Хотите удалить запись ? | Yes No (default No) | question' \
+  "$(messages <<<"$out")"
 run reg query "$key\\PhotoView" >/dev/null 2>&1 && fail "uninstaller missing: entry kept"
 
 # File Killer: a file another program holds open is registered under RunOnce, without restart
@@ -96,7 +101,11 @@ kill_script() {  # answer
     click btnKillFile
 }
 out=$(kill_script no)
-expect_eq "in use: question" 'message: Volnerix | Вы действительно хотите удалить исходный файл\r"C:\WINDOWS\HELD.DLL" ?\rИсходный файл используеться системой и может быть удален только после перезагрузки компьютера.\r\rПерезагрузить компьютер немедленно ?  | Yes No Cancel (default Cancel) | question' "$out"
+expect_eq "in use: question" 'message: Volnerix | Вы действительно хотите удалить исходный файл
+"C:\WINDOWS\HELD.DLL" ?
+Исходный файл используеться системой и может быть удален только после перезагрузки компьютера.
+
+Перезагрузить компьютер немедленно ?  | Yes No Cancel (default Cancel) | question' "$out"
 expect_eq "in use: RunOnce" '
 HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\RunOnce
     (Delete: Held.dll)    REG_SZ    command.com /c del "C:\WINDOWS\HELD.DLL"' \
@@ -109,7 +118,8 @@ wait "$holder" 2>/dev/null
 holder=""
 }
 out=$(run page 14 type edtSourceFile 'C:\WINDOWS\HELD.DLL' click btnKillFile)
-expect_eq "not in use: deleted at once with a backup" 'message: Volnerix | Файл успешно удален !\rРезервная копия создана ! | OK | information' "$out"
+expect_eq "not in use: deleted at once with a backup" 'message: Volnerix | Файл успешно удален !
+Резервная копия создана ! | OK | information' "$out"
 [ -f "$held" ] && fail "not in use: the file stayed"
 [ -f "$drive/WINDOWS/HELD.DLL.bak" ] || fail "not in use: no backup"
 

@@ -69,7 +69,9 @@ expect_has "run disabled while empty" "btnRunCommandLine.enabled=0" "$out"
 expect_has "started with its arguments" 'journal: CreateProcess: notepad C:\readme.txt' "$out"
 expect_has "dialog fills the edit" 'edtCommandLine.text=C:\WINDOWS\NOTEPAD.EXE' "$out"
 expect_has "picked program started" 'journal: CreateProcess: C:\WINDOWS\NOTEPAD.EXE' "$out"
-expect_has "missing program" 'message: Volnerix | Не удается найти файл "nosuch.exe /q" (или один из его компонентов).\r\rПроверьте правильность указания имени файла и пути, а также наличие всех необходимых библиотек. | OK | question' "$out"
+expect_eq "missing program" 'message: Volnerix | Не удается найти файл "nosuch.exe /q" (или один из его компонентов).
+
+Проверьте правильность указания имени файла и пути, а также наличие всех необходимых библиотек. | OK | question' "$(messages <<<"$out")"
 [ "$(grep -c 'CreateProcess' <<<"$out")" = 3 ] || fail "Enter in an empty edit started something"
 
 finish "user page"

@@ -42,6 +42,52 @@ TEST(CliScript, LinesCommentsAndTextArguments) {
   }
 }
 
+// A text argument in double quotes is taken without them; "" stands for one quote.
+TEST(CliScript, QuotedTextArguments) {
+  struct Case {
+    const char* line;
+    const char* text;  // nullptr: refused
+  } cases[] = {
+      {"type edt \"\xCE\xCE\xCE \xD0\xEE\xEC\xE0\xF8\xEA\xE0\"", "\xCE\xCE\xCE \xD0\xEE\xEC\xE0\xF8\xEA\xE0"},
+      {"type edt \"  blanks kept  \"  ", "  blanks kept  "},
+      {"type edt \"say \"\"hi\"\"\"", "say \"hi\""},
+      {"type edt \"\"", ""},
+      {"type edt a \"b\" c", "a \"b\" c"},  // not starting with a quote: as it is
+      {"pick-file \"C:\\My Files\\a.exe\"", "C:\\My Files\\a.exe"},
+      {"type edt \"open", nullptr},
+      {"type edt \"a\" b", nullptr},
+  };
+  for (const Case& c : cases) {
+    if (!c.text) {
+      EXPECT_THROW(ParseScript(c.line), ScriptError) << c.line;
+      continue;
+    }
+    const auto commands = ParseScript(c.line);
+    ASSERT_EQ(commands.size(), 1u) << c.line;
+    EXPECT_EQ(commands[0].args.back(), c.text) << c.line;
+  }
+}
+
+// A script with the UTF-8 byte-order mark is UTF-8; without one it is in the host's encoding.
+TEST(CliScript, ScriptTextByByteOrderMark) {
+  const std::string cp1251 = "type edt \xD0\xEE\xEC\xE0\xF8\xEA\xE0\r\n";
+  const std::string utf8 = "type edt \xD0\xA0\xD0\xBE\xD0\xBC\xD0\xB0\xD1\x88\xD0\xBA\xD0\xB0\r\n";
+  struct Case {
+    std::string bytes;
+    cli::ScriptEncoding plain;
+  } cases[] = {
+      {"\xEF\xBB\xBF" + utf8, cli::ScriptEncoding::Cp1251},
+      {"\xEF\xBB\xBF" + utf8, cli::ScriptEncoding::Utf8},
+      {cp1251, cli::ScriptEncoding::Cp1251},
+      {utf8, cli::ScriptEncoding::Utf8},
+  };
+  for (const Case& c : cases) {
+    const std::string text = cli::ScriptText(c.bytes, c.plain);
+    EXPECT_EQ(text, cp1251);
+    EXPECT_EQ(ParseScript(text)[0].verb, "type");
+  }
+}
+
 TEST(CliScript, ArgumentsTakeTheWordsEachCommandNeeds) {
   const auto commands =
       ParseArguments({"page", "13", "dump", "apply", "dump", "ImgAbout", "type", "edt", "a b"});

@@ -97,7 +97,8 @@ TEST(RegeditParser, RefusesTheWholeFileNamingTheLine) {
     std::string text;
     int line;
   } cases[] = {
-      {"REGEDIT\r\n[HKEY_CURRENT_USER\\A]\r\n", 0},
+      {"REGEDIT\r\n[HKEY_CURRENT_USER\\A]\r\n", 1},
+      {"\r\n\x01\x02garbage\r\n", 2},
       {"Windows Registry Editor Version 5.00\r\n", -1},  // UTF-16 form without its BOM: accepted
       {"REGEDIT4\r\n\"a\"=\"b\"\r\n", 2},
       {"REGEDIT4\r\n[HKEY_NOWHERE\\A]\r\n", 2},
@@ -118,6 +119,41 @@ TEST(RegeditParser, RefusesTheWholeFileNamingTheLine) {
       ADD_FAILURE() << "accepted: " << c.text;
     } catch (const ParseError& e) {
       EXPECT_EQ(e.line, c.line) << c.text << ": " << e.what();
+    }
+  }
+}
+
+// A character code page 1251 lacks would be imported as '?', so that names could collide: such a
+// line is refused by its number.
+TEST(RegeditParser, RefusesUtf16TextWithoutACodePage1251Form) {
+  auto file = [](const std::u16string& text) {
+    std::string bytes = "\xFF\xFE";
+    for (char16_t unit : u"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\A]\r\n" + text) {
+      bytes += static_cast<char>(unit & 0xFF);
+      bytes += static_cast<char>(unit >> 8);
+    }
+    return bytes;
+  };
+  struct Case {
+    std::u16string lines;
+    int line;
+  } cases[] = {
+      {u"\"\u4E2D\"=\"x\"\r\n", 4},                           // a name
+      {u"\"a\"=\"b\"\r\n\"c\"=\"\u4E2D\u6587\"\r\n", 5},       // data
+      {u"\"a\"=hex(2):2d,4e,00,00\r\n", 4},                  // UTF-16 bytes of a string type
+      {u"[HKEY_CURRENT_USER\\A\\\U0001F600]\r\n", 4},         // beyond the 16-bit plane
+      {u"\"\u0416\u2116\"=\"\u20AC\"\r\n", -1},                  // Cyrillic, No. and euro: in 1251
+  };
+  for (const Case& c : cases) {
+    if (c.line < 0) {
+      EXPECT_EQ(Parse(file(c.lines)).entries.back().name, "\xC6\xB9");
+      continue;
+    }
+    try {
+      Parse(file(c.lines));
+      ADD_FAILURE() << "accepted case refused at " << c.line;
+    } catch (const ParseError& e) {
+      EXPECT_EQ(e.line, c.line) << e.what();
     }
   }
 }

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # volnrx-cli.exe on the live (Wine) system in Windows 98 mode: a script that unchecks the Run
 # item and applies, read back with `wine reg query`; the same with --dry-run writes nothing;
-# --backup then restore brings the value back; reg export and import round trip; and with the
-# program's window open (when an X server is there) the CLI refuses to write.
+# --backup then restore brings the value back; reg export and import round trip; its usage and
+# usage errors; scripts in UTF-8 with a byte-order mark and in code page 1251 alike; and with the
+# program's window open (when an X server is there) the CLI reads but refuses to write, and the
+# window started while the CLI writes says why it does not start.
 #   tests/wine/cli-live-test.sh [WINDOWS_BUILD_DIR]
 set -uo pipefail
 source "$(dirname "$0")/own-prefix-lib.sh"
@@ -62,7 +64,71 @@ check_same "reg import: exit status" 0 "$rc"
 check_same "export then import on the live system" "$expected" "$(wine_reg query "$key" /s)" \
   '    Список    REG_MULTI_SZ    один\0два\0три'
 
-# 4. While the program's window runs, the CLI writes nothing.
+# 4. Usage: the Windows program's own; reg's usage; every usage error ends with 2.
+out=$(cli --help); rc=$?
+check_same "--help: exit status" 0 "$rc"
+expect_has "--help describes volnrx-cli.exe" "usage: volnrx-cli.exe --help" "$out"
+for word in --prefix init --win9x wineserver "exit 3" "waits up to"; do
+  grep -qF -- "$word" <<<"$out" && fail "--help of volnrx-cli.exe mentions '$word'"
+done
+out=$(cli reg add /?); rc=$?
+check_same "reg add /?: exit status" 0 "$rc"
+expect_has "reg add /? prints its usage" "REG ADD KEY [/v NAME | /ve]" "$out"
+out=$(cli reg /?); rc=$?
+check_same "reg /?: exit status" 0 "$rc"
+expect_has "reg /? prints the operations" "OPERATION  QUERY | ADD | DELETE" "$out"
+while IFS='|' read -r args expected; do
+  # shellcheck disable=SC2086
+  out=$(cli $args); rc=$?
+  check_same "$args: exit status" 2 "$rc"
+  expect_has "$args: the reason" "$expected" "$out"
+done <<'EOF2'
+reg|ERROR: Invalid syntax.
+reg add|ERROR: Invalid syntax.
+reg add HKXX\A /f|ERROR: Invalid key name.
+reg import|ERROR: Invalid syntax.
+frobnicate|unknown command 'frobnicate'
+--prefix C:\ show|no --prefix
+init C:\img|usage: volnrx-cli.exe
+--program-dir|--program-dir needs a folder
+show --backup|--backup needs a folder
+page|'page' needs 1 argument(s)
+EOF2
+
+# 5. A run whose program ends at its start (its libraries missing) stops there with an error;
+# the message box's lines are printed as lines.
+out=$(cli --program-dir 'C:\windows' show); rc=$?
+check_same "libraries missing: exit status" 1 "$rc"
+expect_has "libraries missing: the box, line by line" "Работа программы будет прервана без согласия пользователя." "$out"
+grep -qF '\r' <<<"$out" && fail "a message box printed with a literal \\r"
+grep -qF '== ' <<<"$out" && fail "libraries missing: the pages were shown all the same"
+
+# 6. A failing dry run reports the failure only; --backup into an existing folder is refused
+# before anything runs.
+out=$(cli --dry-run reg delete 'HKCU\Software\Нет такого' /f); rc=$?
+check_same "failing dry run: exit status" 1 "$rc"
+grep -qF "dry run:" <<<"$out" && fail "a failing dry run printed a report: $out"
+out=$(cli reg add 'HKCU\Software\Волнерикс' /v Резерв /d 1 /f --backup 'C:\vlxbackup'); rc=$?
+check_same "backup folder exists: exit status" 1 "$rc"
+expect_has "backup folder exists: said first" "the backup folder C:\vlxbackup exists already" "$out"
+grep -qF "completed successfully" <<<"$out" && fail "backup folder exists: a success line: $out"
+check_same "backup folder exists: nothing added" "" \
+  "$(wine_reg query 'HKCU\Software\Волнерикс' /v Резерв | grep -F Резерв)"
+
+# 7. Scripts: UTF-8 with a byte-order mark and code page 1251 give the same text; quotes around a
+# text argument are dropped.
+owner() { wine_reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion' /v RegisteredOwner | grep -F RegisteredOwner; }
+script='page 7\r\ntype edtCurrentUser "ООО ""Ромашка"" Ёж"\r\napply\r\n'
+printf '\xef\xbb\xbf'"$script" >"$WINEPREFIX/drive_c/utf8.txt"
+printf "$script" | iconv -f UTF-8 -t CP1251 >"$WINEPREFIX/drive_c/ansi.txt"
+for name in utf8 ansi; do
+  wine reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion' /v RegisteredOwner /d x /f >/dev/null 2>&1 </dev/null
+  out=$(cli -f "C:\\$name.txt"); rc=$?
+  check_same "$name script: exit status" 0 "$rc"
+  check_same "$name script: the owner as typed" '    RegisteredOwner    REG_SZ    ООО "Ромашка" Ёж' "$(owner)"
+done
+
+# 8. While the program's window runs, the CLI reads but writes nothing.
 if [ -n "${DISPLAY:-}" ]; then
   (cd "$folder" && timeout 120 wine volnrx.exe </dev/null >/dev/null 2>&1) &
   gui=$!
@@ -76,8 +142,54 @@ if [ -n "${DISPLAY:-}" ]; then
   out=$(cli -f 'C:\norun.txt'); rc=$?
   check_same "with the window open, a script refuses: exit status" 1 "$rc"
   check_same "... and writes nothing" "    NoRun    REG_BINARY    00000000" "$(norun)"
+  out=$(cli --dry-run -f 'C:\norun.txt'); rc=$?
+  check_same "with the window open, a dry run refuses: exit status" 1 "$rc"
+  grep -qF "dry run:" <<<"$out" && fail "with the window open, a refused dry run printed a report"
+  while IFS='|' read -r args expected; do
+    # shellcheck disable=SC2086
+    out=$(cli $args); rc=$?
+    check_same "with the window open, $args: exit status" 0 "$rc"
+    expect_has "with the window open, $args reads" "$expected" "$out"
+  done <<'EOF2'
+show|== Установка/Удаление ==
+dump btnSave|btnSave.enabled=
+page 4 dump cbStartMenuItem6|cbStartMenuItem6.checked=
+EOF2
   wine taskkill /im volnrx.exe /f >/dev/null 2>&1 </dev/null || kill "$gui" 2>/dev/null
   wait "$gui" 2>/dev/null
+
+  # 9. The window started while a changing run holds the system says why it does not start: a
+  # reg import that waits for its file on a pipe holds it as long as the test likes.
+  probe="$build/tests/gui_probe.exe"
+  if [ -f "$probe" ]; then
+    rm -f "$WINEPREFIX/drive_c/pipe.reg"
+    mkfifo "$WINEPREFIX/drive_c/pipe.reg"
+    (cli reg import 'C:\pipe.reg' >"$WINEPREFIX/import.out"; echo "$?" >"$WINEPREFIX/import.rc") &
+    importer=$!
+    exec 8<>"$WINEPREFIX/drive_c/pipe.reg"  # held open: the importer waits in its read
+    sleep 2
+    (cd "$folder" && timeout 120 wine volnrx.exe </dev/null >/dev/null 2>&1) &
+    gui=$!
+    box=""
+    for _ in $(seq 60); do
+      box=$(timeout 30 wine "$probe" msgbox 2>/dev/null | tr -d '\r')
+      [ -n "$box" ] && break
+      sleep 0.5
+    done
+    expect_has "the window started during a writing run says why" \
+      'Volnerix | Программа "Volnerix" уже запущена: volnrx-cli изменяет настройки системы.' "$box"
+    timeout 30 wine "$probe" press-ok >/dev/null 2>&1
+    for _ in $(seq 60); do kill -0 "$gui" 2>/dev/null || break; sleep 0.5; done
+    kill -0 "$gui" 2>/dev/null && { fail "the window started during a writing run did not end"; kill "$gui"; }
+    wait "$gui" 2>/dev/null
+    printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Волнерикс]\r\n"Труба"="1"\r\n' |
+      iconv -f UTF-8 -t CP1251 >&8
+    exec 8>&-
+    wait "$importer"
+    check_same "the import then ends: exit status" 0 "$(cat "$WINEPREFIX/import.rc")"
+  else
+    echo "skip the window-during-a-writing-run check: no $probe"
+  fi
 else
   echo "skip the open-window checks: no X server"
 fi

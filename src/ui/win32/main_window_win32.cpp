@@ -324,6 +324,21 @@ HWND CreateChangeWindow(HINSTANCE instance, Context& ctx, HWND owner) {
                           WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN);
 }
 
+// Whether a volnrx-cli run that changes the system holds its mark (it is taken before the
+// program's instance mutex and kept until that run ends).
+bool CliRunHolds() {
+  struct Close {
+    void operator()(HANDLE handle) const { CloseHandle(handle); }
+  };
+  SetLastError(ERROR_SUCCESS);
+  const std::unique_ptr<void, Close> mark(CreateMutexA(nullptr, FALSE, kCliRunName));
+  return mark && GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+constexpr const char* kCliRunningText =
+    "Программа \"Volnerix\" уже запущена: volnrx-cli изменяет настройки системы.\r\r"
+    "Запустите программу снова, когда volnrx-cli закончит работу.";
+
 }  // namespace
 
 int RunProgram(HINSTANCE instance, int show) {
@@ -344,7 +359,12 @@ int RunProgram(HINSTANCE instance, int show) {
   const std::string module = vlx::win32::ProgramModulePath();
   Context ctx(platform, vlx::win32::FolderOf(module));
   ctx.state.moduleFile = module;
-  if (!StartProgram(ctx)) return 0;  // another copy runs and was brought to the front
+  if (!StartProgram(ctx)) {  // another copy runs and was brought to the front
+    if (CliRunHolds()) {       // ... or volnrx-cli is changing the system: say so
+      MessageBoxA(nullptr, kCliRunningText, "Volnerix", MB_OK | MB_ICONINFORMATION | MB_TASKMODAL);
+    }
+    return 0;
+  }
   g_main.ctx = &ctx;
 
   NativeForm::RegisterClasses(instance);
