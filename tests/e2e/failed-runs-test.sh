@@ -144,4 +144,24 @@ expect_eq "HKEY_CURRENT_CONFIG: exit status" 0 "$rc"
 expect_has "HKEY_CURRENT_CONFIG: in the current profile" "    Resolution    REG_SZ    800,600" \
   "$(run reg query 'HKLM\Config\0001\Display\Settings')"
 
+# 7. A subkey whose name code page 1251 cannot spell (a Wine prefix keeps any name; the ANSI
+#    side sees '?'s it cannot open by): a tree delete is refused whole, query and export say what
+#    they could not show, and the export fails.
+if [ "$machine" = prefix ]; then
+  fresh
+  printf '\n[Software\\\\Test\\\\E\\\\\\xd83c\\xdf0d] 1700000000\n"v"="x"\n\n[Software\\\\Test\\\\E\\\\plain] 1700000000\n"v"="x"\n' >>"$work/img/user.reg"
+  unreadable='HKEY_CURRENT_USER\Software\Test\E\?? cannot be opened by the name the registry lists'
+  before=$(image_sum)
+  out=$(run reg delete 'HKCU\Software\Test\E' /f 2>&1); rc=$?
+  expect_eq "a tree with an unreadable name: delete exit status" 1 "$rc"
+  expect_has "delete: the key named" "ERROR: $unreadable (characters of its name are missing from the code page); nothing was deleted." "$out"
+  expect_eq "delete: nothing deleted" "$before" "$(image_sum)"
+  out=$(run reg query 'HKCU\Software\Test' /s 2>&1)
+  expect_has "query /s: the readable subkey" "HKEY_CURRENT_USER\Software\Test\E\plain" "$out"
+  expect_has "query /s: what it could not show" "ERROR: $unreadable" "$out"
+  out=$(run reg export 'HKCU\Software\Test' "$work/t.reg" 2>&1); rc=$?
+  expect_eq "export of a tree not whole: exit status" 1 "$rc"
+  expect_has "export: what it lacks" "ERROR: $unreadable" "$out"
+fi
+
 finish "failed runs"
