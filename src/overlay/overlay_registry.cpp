@@ -249,10 +249,11 @@ bool OverlayRegistry::ParentGone(RegKey parent) {
 
 long OverlayRegistry::RootRefusal(RegKey parent) {
   if (handles_.count(parent) || parent == regroot::ClassesRoot) return winerr::Success;
+  if (const auto known = roots_.find(parent); known != roots_.end()) return known->second;
   RegKey key = 0;
   const long rc = base_.OpenKey(parent, "", key);
   if (rc == winerr::Success) base_.CloseKey(key);
-  return rc;
+  return roots_[parent] = rc;
 }
 
 long OverlayRegistry::OpenKey(RegKey parent, const std::string& path, RegKey& result) {

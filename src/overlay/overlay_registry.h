@@ -82,6 +82,7 @@ class OverlayRegistry : public Registry {
   // A predefined root the registry below lacks (HKEY_USERS on an offline image) is refused
   // here as it would be there: the code it gives, or Success.
   long RootRefusal(RegKey parent);
+  std::map<RegKey, long> roots_;  // what the registry below answered for each root
 
   Registry& base_;
   std::function<bool()> family_;
