@@ -111,7 +111,7 @@ class KeySizes {
   void Set(const std::string& fullName, const std::string& name, std::size_t size) {
     std::vector<ValueSize>& values = Values(fullName);
     Remove(values, name);
-    values.push_back({name, size});
+    values.insert(values.begin(), {name, size});
     const std::string why = LimitRefusal(limits_, fullName, LastName(fullName), values);
     if (!why.empty()) throw StoreError(why);
   }
@@ -158,18 +158,18 @@ class KeySizes {
 std::string LimitRefusal(const RegLimits& limits, const std::string& keyName,
                          std::string_view leaf, const std::vector<ValueSize>& values) {
   const std::string holder = limits.holder;
-  std::size_t keySize = limits.keyOverhead + leaf.size();
-  for (const ValueSize& value : values) {
-    const std::string shown = value.name.empty() ? std::string("(Default)") : "'" + value.name + "'";
-    if (limits.valueName && value.name.size() > limits.valueName)
-      return "The value name " + shown + " of " + keyName + " has " + Figure(value.name.size()) +
+  if (!values.empty()) {
+    const ValueSize& set = values.front();
+    const std::string shown = set.name.empty() ? std::string("(Default)") : "'" + set.name + "'";
+    if (limits.valueName && set.name.size() > limits.valueName)
+      return "The value name " + shown + " of " + keyName + " has " + Figure(set.name.size()) +
              " characters: " + holder + " value name has at most " + Figure(limits.valueName);
-    if (limits.valueData && value.size > limits.valueData)
-      return "The value " + shown + " of " + keyName + " holds " + Figure(value.size) +
-             " bytes: " + holder + " value holds at most " + Figure(limits.valueData) +
-             " bytes of data";
-    keySize += limits.valueOverhead + value.name.size() + value.size;
+    if (limits.valueData && set.size > limits.valueData)
+      return "The value " + shown + " of " + keyName + " holds " + Figure(set.size) + " bytes: " +
+             holder + " value holds at most " + Figure(limits.valueData) + " bytes of data";
   }
+  std::size_t keySize = limits.keyOverhead + leaf.size();
+  for (const ValueSize& value : values) keySize += limits.valueOverhead + value.name.size() + value.size;
   if (limits.keyBytes && keySize > limits.keyBytes)
     return "The key " + keyName + " would take " + Figure(keySize) + " bytes: " + holder +
            " key holds at most " + Figure(limits.keyBytes) + " bytes of names and data";

@@ -24,7 +24,9 @@ struct ValueSize {
   std::size_t size = 0;
 };
 // Why a registry with `limits` cannot keep the key `keyName` (last name `leaf`) holding exactly
-// `values`: the bound exceeded and its figure; empty when it can.
+// `values`, the first of them the one being set: the bound exceeded and its figure; empty when
+// it can. The others count toward the key's size only, so a key read with a value beyond the
+// bounds still takes changes that fit.
 std::string LimitRefusal(const RegLimits& limits, const std::string& keyName,
                          std::string_view leaf, const std::vector<ValueSize>& values);
 
