@@ -21,7 +21,10 @@ namespace vlx::cli {
 // Wine prefix, a 9x boot drive, or that drive in a raw disk image); refuses an existing one.
 int RunInit(const std::vector<std::string>& args);
 // volnrx-cli --prefix DIR reg query|add|delete ...: the Windows reg tool's forms and output.
-int RunReg(Registry& registry, const std::vector<std::string>& args);
+// A write is done through `commit`, which puts it on the machine (false, with the reason
+// printed, when it could not); only then is it reported as done.
+int RunReg(Registry& registry, const std::vector<std::string>& args,
+           const std::function<bool()>& commit);
 // reg [OPERATION] /? (or /h, -?, -h, in any case): whether the arguments ask for the usage, and
 // that usage printed (exit status 0).
 bool RegAsksHelp(const std::vector<std::string>& args);

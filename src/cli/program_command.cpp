@@ -76,8 +76,13 @@ class Runner {
     host_.dialogs.onMessage = [this](const std::string& title, const std::string& text,
                                           std::uint32_t flags) {
       PrintJournal();
-      Print("message: " + EscapeLineBreaks(title) + " | " + TextLines(text) + " | " +
-            ButtonsText(flags) + " | " + IconText(flags));
+      const std::string line = "message: " + EscapeLineBreaks(title) + " | " + TextLines(text) +
+                               " | " + ButtonsText(flags) + " | " + IconText(flags);
+      // No one sees a box in a headless run: it goes to both streams, and an error box (an
+      // error that escaped the program's handlers) makes the run a failed one.
+      Print(line);
+      PrintError(line);
+      if ((flags & mb::IconMask) == mb::IconError) errorShown_ = true;
     };
   }
   ~Runner() { host_.dialogs.onMessage = nullptr; }
@@ -93,6 +98,16 @@ class Runner {
     if (MainWindowClosed(ctx_)) {  // the start-up checks ended the program (a library missing)
       PrintError("volnrx-cli: the program ended at its start; no command was run");
       return 1;
+    }
+    // Every line is checked against its control before the first one runs.
+    for (const ScriptCommand& command : commands) {
+      try {
+        Check(command);
+      } catch (const ui::UiError& error) {
+        return Fail(ScriptError(command.line, error.what()));
+      } catch (const ScriptError& error) {
+        return Fail(error);
+      }
     }
     for (const ScriptCommand& command : commands) {
       if (MainWindowClosed(ctx_)) break;
@@ -110,7 +125,7 @@ class Runner {
         return Fail(error);
       }
     }
-    return 0;
+    return errorShown_ ? 1 : 0;
   }
 
  private:
@@ -127,6 +142,36 @@ class Runner {
     if (ui::Control* control = ctx_.frmMain.Find(name)) return *control;
     if (ui::Control* control = ctx_.frmChange.Find(name)) return *control;
     throw ui::UiError("no control named " + name);
+  }
+
+  // What can be known of a command before any runs: its control, that control's kind, the
+  // item it names, its numbers and words.
+  void Check(const ScriptCommand& c) {
+    const std::string& verb = c.verb;
+    const auto& a = c.args;
+    if (verb == "page") {
+      const int page = ParseNumber(c, a[0]);
+      if (page < 1 || page > page::Count) throw ScriptError(c.line, "no page " + a[0]);
+    } else if (verb == "click" || verb == "type") {
+      ui::RequireAction(Find(a[0]), verb);
+    } else if (verb == "check") {
+      ParseOnOff(c, a[1]);
+      ui::RequireAction(Find(a[0]), verb);
+    } else if (verb == "item") {
+      const int index = ParseNumber(c, a[1]);
+      ParseOnOff(c, a[2]);
+      ui::RequireAction(Find(a[0]), verb, index);
+    } else if (verb == "select" || verb == "set") {
+      const int number = ParseNumber(c, a[1]);
+      ui::RequireAction(Find(a[0]), verb, number);
+    } else if (verb == "key") {
+      if (a[1] != "enter" && a[1] != "escape") throw ScriptError(c.line, "unknown key '" + a[1] + "'");
+      Find(a[0]);
+    } else if (verb == "menu") {
+      if (Find(a[0]).kind() != ui::Kind::MenuItem) throw ScriptError(c.line, a[0] + " is no menu item");
+    } else if (verb == "dump" && !a.empty()) {
+      Find(a[0]);
+    }
   }
 
   // A person's action on a control already found: its handlers run as the window runs them, an
@@ -239,6 +284,7 @@ class Runner {
 
   Host host_;
   Context ctx_;
+  bool errorShown_ = false;
 };
 
 }  // namespace

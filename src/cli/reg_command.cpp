@@ -1,6 +1,7 @@
 // volnrx-cli reg: query, add and delete with the Windows reg tool's arguments and output.
 #include <cctype>
 #include <cstdio>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "cli/host_folder.h"
 #include "store/reg_store.h"
 #include "store/regedit_registry.h"
+#include "store/store_error.h"
 #include "text/cp1251.h"
 
 namespace vlx::cli {
@@ -241,6 +243,13 @@ class Session {
   std::vector<RegKey> open_;
 };
 
+// A subkey its parent lists but that cannot be opened by that name: the A functions give '?'
+// for each character of the name the ANSI code page lacks.
+std::string Unreadable(const std::string& fullName) {
+  return fullName + " cannot be opened by the name the registry lists (characters of its name "
+                    "are missing from the code page)";
+}
+
 void QueryAll(Session& s, RegKey key, const std::string& fullName, bool recurse, bool recursing) {
   bool header = recursing;
   if (header) Print(fullName);
@@ -258,6 +267,7 @@ void QueryAll(Session& s, RegKey key, const std::string& fullName, bool recurse,
       continue;
     }
     if (const RegKey sub = s.Open(key, name)) QueryAll(s, sub, subName, true, true);
+    else PrintError("ERROR: " + Unreadable(subName) + "; not shown.");
   }
 }
 
@@ -408,7 +418,19 @@ std::optional<std::string> EncodeData(std::uint32_t type, const std::string& tex
   return std::nullopt;
 }
 
-int Add(Session& s, const Arguments& a, RegKey root, const std::string& path) {
+// Why the registry cannot take `entries` (its roots and limits): empty when it can. The key
+// names may change to where the registry keeps them (HKEY_CURRENT_CONFIG on 9x).
+std::string Refusal(Registry& registry, regedit::Script& script, std::vector<std::string>& notes) {
+  try {
+    regedit::Fit(registry, script, notes);
+  } catch (const StoreError& error) {
+    return error.what();
+  }
+  return {};
+}
+
+int Add(Session& s, const Arguments& a, RegKey root, std::string path, const std::string& fullName,
+        const std::function<bool()>& commit) {
   std::uint32_t type = regtype::Sz;
   if (a.type) {
     bool known = false;
@@ -430,6 +452,16 @@ int Add(Session& s, const Arguments& a, RegKey root, const std::string& path) {
     return kUsageStatus;
   }
   const std::string name = a.value.value_or("");
+  regedit::Script script;
+  script.entries = {{regedit::Entry::Kind::Key, fullName, {}, 0, {}},
+                    {regedit::Entry::Kind::Value, fullName, name, type, *bytes}};
+  std::vector<std::string> notes;
+  if (const std::string why = Refusal(s.registry(), script, notes); !why.empty() || script.entries.empty()) {
+    PrintError("ERROR: " + (why.empty() ? fullName + " is built by Windows at run time" : why) + ".");
+    return kFailed;
+  }
+  std::string rootName;
+  regedit::SplitKeyName(script.entries[0].key, root, path, rootName);
   if (!a.force) {
     if (const RegKey existing = s.Open(root, path)) {
       std::uint32_t oldType = 0;
@@ -448,12 +480,24 @@ int Add(Session& s, const Arguments& a, RegKey root, const std::string& path) {
     PrintError("ERROR: Access is denied.");
     return kFailed;
   }
+  if (!commit()) return kFailed;
   Print("The operation completed successfully.");
   return kOk;
 }
 
+// The first key below `key` that cannot be opened by the name its parent lists; empty when none.
+std::string FirstUnreadable(Session& s, RegKey key, const std::string& fullName) {
+  for (const auto& name : s.Subkeys(key)) {
+    const RegKey sub = s.Open(key, name);
+    if (!sub) return fullName + "\\" + name;
+    if (std::string below = FirstUnreadable(s, sub, fullName + "\\" + name); !below.empty())
+      return below;
+  }
+  return {};
+}
+
 int Delete(Session& s, const Arguments& a, RegKey root, const std::string& path,
-           const std::string& fullName) {
+           const std::string& fullName, const std::function<bool()>& commit) {
   const RegKey key = s.Open(root, path);
   if (!key) {
     PrintError(kNotFound);
@@ -480,6 +524,12 @@ int Delete(Session& s, const Arguments& a, RegKey root, const std::string& path,
   }
   bool ok = true;
   if (wholeKey) {
+    // A tree is deleted whole or not at all: a subkey that cannot be reached by name stops it
+    // before anything changes.
+    if (const std::string unreadable = FirstUnreadable(s, key, fullName); !unreadable.empty()) {
+      PrintError("ERROR: " + Unreadable(unreadable) + "; nothing was deleted.");
+      return kFailed;
+    }
     RegStore store(s.registry());
     store.SetRoot(root);
     ok = !path.empty() && store.RemoveKeyTree("\\" + path);
@@ -496,6 +546,7 @@ int Delete(Session& s, const Arguments& a, RegKey root, const std::string& path,
     PrintError("ERROR: Access is denied.");
     return kFailed;
   }
+  if (!commit()) return kFailed;
   Print("The operation completed successfully.");
   return kOk;
 }
@@ -519,7 +570,8 @@ int Export(Registry& registry, const std::vector<std::string>& args) {
     return kFailed;
   }
   regedit::Writer writer(regedit::Form::Regedit4);
-  if (!regedit::ExportKey(registry, fullName, writer)) {
+  std::vector<std::string> missed;
+  if (!regedit::ExportKey(registry, fullName, writer, &missed)) {
     PrintError(kNotFound);
     return kFailed;
   }
@@ -527,12 +579,19 @@ int Export(Registry& registry, const std::vector<std::string>& args) {
     PrintError("ERROR: Cannot write " + HostToCp1251(file) + ".");
     return kFailed;
   }
+  if (!missed.empty()) {
+    for (const std::string& key : missed) PrintError("ERROR: " + Unreadable(key) + "; not exported.");
+    PrintError("ERROR: " + HostToCp1251(file) + " lacks " + std::to_string(missed.size()) +
+               " key(s) and what is below them.");
+    return kFailed;
+  }
   Print("The operation completed successfully.");
   return kOk;
 }
 
 // reg import FILE: a REGEDIT4 or version 5 file, read whole before anything is written.
-int Import(Registry& registry, const std::vector<std::string>& args) {
+int Import(Registry& registry, const std::vector<std::string>& args,
+           const std::function<bool()>& commit) {
   if (args.size() != 2) {
     PrintError("ERROR: Invalid syntax.\n" + Usage("import"));
     return kUsageStatus;
@@ -550,24 +609,34 @@ int Import(Registry& registry, const std::vector<std::string>& args) {
                ": " + error.what() + "; nothing was imported.");
     return kFailed;
   }
+  // The whole file is checked against the registry's roots and limits first; a write that fails
+  // all the same leaves the machine unsaved, so nothing of the file reaches it.
+  std::vector<std::string> notes;
+  if (const std::string why = Refusal(registry, script, notes); !why.empty()) {
+    PrintError("ERROR: " + args[1] + ": " + why + "; nothing was imported.");
+    return kFailed;
+  }
+  for (const std::string& note : notes) PrintError("WARNING: " + args[1] + ": " + note + ".");
   try {
     regedit::Apply(registry, script);
   } catch (const StoreError& error) {
-    PrintError(std::string("ERROR: ") + error.what() + ".");
+    PrintError("ERROR: " + args[1] + ": " + error.what() + "; nothing was imported.");
     return kFailed;
   }
+  if (!commit()) return kFailed;
   Print("The operation completed successfully.");
   return kOk;
 }
 
 }  // namespace
 
-int RunReg(Registry& registry, const std::vector<std::string>& args) {
+int RunReg(Registry& registry, const std::vector<std::string>& args,
+           const std::function<bool()>& commit) {
   if (RegAsksHelp(args)) return RunRegHelp(args);
   Arguments a;
   const std::string operation = args.empty() ? std::string() : args[0];
   if (SameText(operation, "export")) return Export(registry, args);
-  if (SameText(operation, "import")) return Import(registry, args);
+  if (SameText(operation, "import")) return Import(registry, args, commit);
   const bool known = SameText(operation, "query") || SameText(operation, "add") ||
                      SameText(operation, "delete");
   if (!known || !ParseArguments(args, a)) {
@@ -582,8 +651,8 @@ int RunReg(Registry& registry, const std::vector<std::string>& args) {
   }
   Session session(registry);
   if (SameText(operation, "query")) return Query(session, a, root, path, fullName);
-  if (SameText(operation, "add")) return Add(session, a, root, path);
-  return Delete(session, a, root, path, fullName);
+  if (SameText(operation, "add")) return Add(session, a, root, path, fullName, commit);
+  return Delete(session, a, root, path, fullName, commit);
 }
 
 }  // namespace vlx::cli

@@ -9,9 +9,39 @@ namespace vlx::cli {
 
 namespace {
 
-int RunCommands(Host host, const Options& options, const std::vector<std::string>& args) {
-  if (!args.empty() && args[0] == "reg") return RunReg(*host.platform.registry, {args.begin() + 1, args.end()});
+int RunCommands(Host host, const Options& options, const std::vector<std::string>& args,
+                const std::function<bool()>& commit) {
+  if (!args.empty() && args[0] == "reg")
+    return RunReg(*host.platform.registry, {args.begin() + 1, args.end()}, commit);
   return RunProgram(host, options.programDir, options.commands);
+}
+
+// Puts what the run holds in memory on the machine, once: false, with the reason printed, when
+// that failed; an error of the machine's files goes on to the caller.
+class Committer {
+ public:
+  explicit Committer(std::function<bool()> write) : write_(std::move(write)) {}
+  bool operator()() {
+    if (!done_) {
+      done_ = true;
+      ok_ = write_();
+    }
+    return ok_;
+  }
+  bool Done() const { return done_; }
+
+ private:
+  std::function<bool()> write_;
+  bool done_ = false;
+  bool ok_ = false;
+};
+
+// The run's status once its changes are committed: a reg command commits before it reports
+// success, and one that failed leaves the machine as it was; a program run commits what it did.
+int Finish(const std::vector<std::string>& args, int status, Committer& commit) {
+  const bool reg = !args.empty() && args[0] == "reg";
+  if (reg && (status != 0 || commit.Done())) return status;
+  return commit() ? status : 1;
 }
 
 }  // namespace
@@ -43,32 +73,39 @@ int RunOnMachine(Host host, const Options& options, const std::vector<std::strin
     return status;
   }
   if (!options.dryRun && !options.backupDir) {
-    const int status = RunCommands(host, options, args);
-    flush();
-    return status;
+    Committer commit([&] {
+      flush();
+      return true;
+    });
+    return Finish(args, RunCommands(host, options, args, std::ref(commit)), commit);
   }
   overlay::Overlay overlay(host.platform);
-  const int status = RunCommands(Host{overlay.platform(), host.journal, host.dialogs}, options, args);
+  const Host held{overlay.platform(), host.journal, host.dialogs};
   if (options.dryRun) {
+    // Nothing is carried over: the run's own checks decide what it would report.
+    const int status = RunCommands(held, options, args, [] { return true; });
     if (status != 0) return status;  // the failure was reported; a run that failed has no report
     Print("dry run: nothing was changed; the run would make these changes:");
     for (const std::string& line : overlay.Report()) Print(line);
     return status;
   }
-  if (!WriteBackup(overlay, *options.backupDir)) return 1;
-  std::vector<std::string> failed;
-  try {
-    failed = overlay.Commit();
-  } catch (const StoreError& error) {
+  Committer commit([&] {
+    if (!WriteBackup(overlay, *options.backupDir)) return false;
+    std::vector<std::string> failed;
+    try {
+      failed = overlay.Commit();
+    } catch (const StoreError& error) {
+      flush();
+      PrintError(std::string("volnrx-cli: ") + error.what() + "; restore " + *options.backupDir +
+                 " to undo what was written");
+      return false;
+    }
     flush();
-    PrintError(std::string("volnrx-cli: ") + error.what() + "; restore " + *options.backupDir +
-               " to undo what was written");
-    return 1;
-  }
-  flush();
-  for (const std::string& entry : host.journal.TakeNew()) Print("journal: " + entry);
-  for (const std::string& change : failed) PrintError("volnrx-cli: failed: " + change);
-  return failed.empty() ? status : 1;
+    for (const std::string& entry : host.journal.TakeNew()) Print("journal: " + entry);
+    for (const std::string& change : failed) PrintError("volnrx-cli: failed: " + change);
+    return failed.empty();
+  });
+  return Finish(args, RunCommands(held, options, args, std::ref(commit)), commit);
 }
 
 }  // namespace vlx::cli

@@ -247,9 +247,19 @@ bool OverlayRegistry::ParentGone(RegKey parent) {
   return handles_.count(parent) && Resolve(parent, "", at) && !Exists(at);
 }
 
+long OverlayRegistry::RootRefusal(RegKey parent) {
+  if (handles_.count(parent) || parent == regroot::ClassesRoot) return winerr::Success;
+  if (const auto known = roots_.find(parent); known != roots_.end()) return known->second;
+  RegKey key = 0;
+  const long rc = base_.OpenKey(parent, "", key);
+  if (rc == winerr::Success) base_.CloseKey(key);
+  return roots_[parent] = rc;
+}
+
 long OverlayRegistry::OpenKey(RegKey parent, const std::string& path, RegKey& result) {
   Path key;
   if (!Resolve(parent, path, key)) return winerr::InvalidHandle;
+  if (const long rc = RootRefusal(parent); rc != winerr::Success) return rc;
   if (ParentGone(parent)) return winerr::KeyDeleted;
   if (!Exists(key)) return winerr::FileNotFound;
   result = NewHandle(key);
@@ -259,6 +269,7 @@ long OverlayRegistry::OpenKey(RegKey parent, const std::string& path, RegKey& re
 long OverlayRegistry::CreateKey(RegKey parent, const std::string& path, RegKey& result) {
   Path key;
   if (!Resolve(parent, path, key)) return winerr::InvalidHandle;
+  if (RootRefusal(parent) != winerr::Success) return winerr::AccessDenied;
   if (ParentGone(parent)) return winerr::KeyDeleted;
   if (!Exists(key)) {
     // Every missing level, from the top down.
@@ -302,6 +313,15 @@ long OverlayRegistry::SetValue(RegKey key, const std::string& name, std::uint32_
   if (!node.exists) return winerr::KeyDeleted;
   std::string bytes(reinterpret_cast<const char*>(data), data ? size : 0);
   if (type == regtype::Sz && IsWin9x()) bytes = Win9xStoredSz(bytes);
+  // What the registry below would refuse is refused here.
+  if (const RegLimits limits = base_.Limits(); limits.valueData || limits.keyBytes) {
+    std::vector<regedit::ValueSize> sizes{{name, bytes.size()}};
+    for (const Value& v : node.values)
+      if (!EqualNoCaseCp1251(v.name, name)) sizes.push_back({v.name, v.data.size()});
+    const std::string leaf = node.fullName.substr(node.fullName.rfind('\\') + 1);
+    if (!regedit::LimitRefusal(limits, node.fullName, leaf, sizes).empty())
+      return winerr::InvalidParameter;
+  }
   const auto it = FindNamed(node.values, name, ValueName<Value>);
   if (it != node.values.end()) {
     it->type = type;

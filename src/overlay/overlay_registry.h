@@ -32,6 +32,7 @@ class OverlayRegistry : public Registry {
   long EnumValue(RegKey key, std::uint32_t index, std::string& name, std::uint32_t& type,
                  std::string& data) override;
   long QueryInfoKey(RegKey key, RegKeyInfo& info) override;
+  RegLimits Limits() override { return base_.Limits(); }
 
   // What the pending changes do to the registry below: keys deleted and created, values set and
   // removed, parents before children.
@@ -77,6 +78,11 @@ class OverlayRegistry : public Registry {
   static Path Parent(const Path& key);
   static std::string LastName(const Path& key);
   std::vector<Value> BaseValues(const Path& key);
+
+  // A predefined root the registry below lacks (HKEY_USERS on an offline image) is refused
+  // here as it would be there: the code it gives, or Success.
+  long RootRefusal(RegKey parent);
+  std::map<RegKey, long> roots_;  // what the registry below answered for each root
 
   Registry& base_;
   std::function<bool()> family_;

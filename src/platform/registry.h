@@ -16,9 +16,23 @@ struct RegKeyInfo {
   std::uint32_t maxValueLen = 0;  // longest value data, in bytes
 };
 
+// The bounds the registry's files set on one key (the 9x hives); 0 means no bound. A key takes
+// keyOverhead bytes plus its name, and each value valueOverhead bytes plus its name and data.
+struct RegLimits {
+  std::uint32_t valueData = 0;  // bytes of one value's data
+  std::uint32_t valueName = 0;  // characters of a value's name
+  std::uint32_t keyBytes = 0;   // bytes of a key with all its values
+  std::uint32_t keyOverhead = 0;
+  std::uint32_t valueOverhead = 0;
+  const char* holder = "";  // what sets them, for messages: "a Windows 9x registry file"
+};
+
 class Registry {
  public:
   virtual ~Registry() = default;
+
+  // What this registry can keep per key and value; none by default.
+  virtual RegLimits Limits() { return {}; }
 
   // RegOpenKeyExA(parent, path, 0, KEY_ALL_ACCESS). An empty path opens a new handle to parent.
   virtual long OpenKey(RegKey parent, const std::string& path, RegKey& result) = 0;

@@ -149,6 +149,38 @@ void UserSet(Control& control, int position) {
   range.SetPosition(position);
 }
 
+void RequireAction(const Control& control, const std::string& action, int index) {
+  const Kind kind = control.kind();
+  auto* list = dynamic_cast<const ListControl*>(&control);
+  bool takes = true;
+  if (action == "click") {
+    takes = kind == Kind::CheckBox || kind == Kind::RadioButton || kind == Kind::SpeedButton ||
+            kind == Kind::Button || kind == Kind::Image || kind == Kind::MenuItem ||
+            kind == Kind::Label || kind == Kind::Panel;
+    if (!takes) Refuse(control, "cannot be clicked");
+  } else if (action == "check") {
+    takes = dynamic_cast<const CheckBox*>(&control) != nullptr;
+  } else if (action == "item") {
+    if (kind != Kind::CheckListBox) Refuse(control, "has no check items");
+  } else if (action == "select") {
+    takes = list != nullptr;
+  } else if (action == "type") {
+    auto* combo = dynamic_cast<const ComboBox*>(&control);
+    if ((kind != Kind::Edit && kind != Kind::Memo && kind != Kind::SpinEdit && !combo) ||
+        (combo && combo->DropDownList()))
+      Refuse(control, "takes no typing");
+  } else if (action == "set") {
+    takes = dynamic_cast<const RangeControl*>(&control) != nullptr;
+  }
+  if (!takes) Refuse(control, "cannot take '" + action + "'");
+  // Items that are there before the first action; a list filled later is checked when used.
+  const bool counted = kind == Kind::ComboBox || kind == Kind::CheckListBox || kind == Kind::TabControl;
+  if (list && counted && list->SelectableCount() > 0 &&
+      ((action == "select" && (index < -1 || index >= list->SelectableCount())) ||
+       (action == "item" && (index < 0 || index >= list->Count()))))
+    Refuse(control, "has no item " + std::to_string(index));
+}
+
 void UserDoubleClick(Control& control) {
   RequireReachable(control);
   Fire(control.onDblClick);

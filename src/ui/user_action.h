@@ -29,4 +29,10 @@ void UserSet(Control& control, int position);
 // Double click: onDblClick.
 void UserDoubleClick(Control& control);
 
+// The check a front end makes before it acts at all: raises ActionRefused, with the text the
+// action itself would raise, when no control of this kind takes `action` ("click", "check",
+// "item", "select", "type", "set"), or when a combo box, check list box or tab control that has
+// items has no item `index`. What depends on the moment (enabled, shown) is left to the action.
+void RequireAction(const Control& control, const std::string& action, int index = 0);
+
 }  // namespace vlx::ui

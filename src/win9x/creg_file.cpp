@@ -123,6 +123,17 @@ std::size_t InsertionPoint(const List& list, std::string_view name, NameOf nameO
 
 }  // namespace
 
+RegLimits CregLimits() {
+  RegLimits limits;
+  limits.valueData = 16300;
+  limits.valueName = 255;
+  limits.keyBytes = static_cast<std::uint32_t>(kBlockLimit - kHeaderSize);
+  limits.keyOverhead = static_cast<std::uint32_t>(kRecordHeader);
+  limits.valueOverhead = static_cast<std::uint32_t>(kValueHeader);
+  limits.holder = "a Windows 9x registry";
+  return limits;
+}
+
 std::uint32_t CregNameHash(std::string_view name) {
   std::uint32_t hash = 0;
   for (char c : name) {

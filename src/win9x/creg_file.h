@@ -16,6 +16,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/registry.h"
+
 namespace vlx::win9x {
 
 struct CregValue {
@@ -39,6 +41,10 @@ struct CregKey {
   std::uint16_t block = 0xFFFF;
   bool dirty = false;  // the data record is written anew
 };
+
+// What Windows 9x accepts in a key: 16,300 bytes of data and 255 characters of name per value,
+// and the key's record (its name and values with their headers) within one 64 KB data block.
+RegLimits CregLimits();
 
 class CregFile {
  public:

@@ -9,6 +9,8 @@
 #include "prefix/dos_attributes.h"
 #include "prefix/prefix_error.h"
 #include "prefix/registry_handles.h"
+#include "store/regedit_registry.h"
+#include "text/cp1251.h"
 #include "win9x/creg_file.h"
 
 namespace vlx::win9x {
@@ -151,11 +153,17 @@ long Win9xRegistry::SetValue(RegKey key, const std::string& name, std::uint32_t 
   if (rc != winerr::Success) return rc;
   std::string bytes(reinterpret_cast<const char*>(data), data ? size : 0);
   if (type == regtype::Sz) bytes = Win9xStoredSz(bytes);
-  // A value's name and data each have a 16-bit size in the file.
-  if (bytes.size() > 0xFFFF || name.size() > 0xFFFF) return winerr::InvalidParameter;
+  // Windows 9x refuses a value beyond its bounds, and a key whose record outgrows a data block.
+  std::vector<regedit::ValueSize> values{{name, bytes.size()}};
+  for (const CregValue& value : handle.node->values)
+    if (!EqualNoCaseCp1251(value.name, name)) values.push_back({value.name, value.data.size()});
+  if (!regedit::LimitRefusal(CregLimits(), handle.node->name, handle.node->name, values).empty())
+    return winerr::InvalidParameter;
   handle.file->SetValue(*handle.node, name, type, bytes);
   return winerr::Success;
 }
+
+RegLimits Win9xRegistry::Limits() { return CregLimits(); }
 
 long Win9xRegistry::DeleteValue(RegKey key, const std::string& name) {
   Handle handle;

@@ -28,6 +28,7 @@ class Win9xRegistry : public prefix::OfflineRegistry {
   long SetValue(RegKey key, const std::string& name, std::uint32_t type, const unsigned char* data,
                 std::uint32_t size) override;
   long DeleteValue(RegKey key, const std::string& name) override;
+  RegLimits Limits() override;
   long DeleteKey(RegKey parent, const std::string& subkey) override;
   long EnumKey(RegKey key, std::uint32_t index, std::string& name) override;
   long EnumValue(RegKey key, std::uint32_t index, std::string& name, std::uint32_t& type,

@@ -68,7 +68,8 @@ journal: SendMessage HWND_BROADCAST WM_WININICHANGE 0 0
 journal: SendMessage HWND_BROADCAST WM_WININICHANGE 0 0" "$out"
 
 # Both libraries missing: the vlximg.dll message first, then the other, then the end: the run
-# stops there, with an error, running none of its commands.
+# stops there, with an error, running none of its commands. Each box goes to standard error as
+# well: no one sees it in a headless run.
 box() {  # the missing-library message for FILE
   printf '%s\n' "message: Volnerix | Файл \"$1\" не найден в каталоге с программой !" "" \
     "Работа программы будет прервана без согласия пользователя." \
@@ -78,6 +79,7 @@ box() {  # the missing-library message for FILE
 out=$(run --program-dir 'C:\Elsewhere' dump btnSave 2>"$work/err"); rc=$?
 expect_eq "libraries missing: exit status" 1 "$rc"
 expect_eq "libraries missing" "$(box vlximg.dll; box vxeject.dll)" "$out"
+expect_has "libraries missing: the boxes on standard error too" "$out" "$(cat "$work/err")"
 expect_has "libraries missing: the run stops" "volnrx-cli: the program ended at its start; no command was run" "$(cat "$work/err")"
 
 # One library missing from the image's program folder.
