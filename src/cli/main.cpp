@@ -207,7 +207,7 @@ int Run(std::vector<std::string> args) {
   if (options.programDir.empty()) options.programDir = prefix::kImageProgramFolder;
   const bool reads = ReadsOnly(options, args, !choice.prefixDir.empty());
   const ImageClaim claim(choice.ClaimPath(), reads ? ImageUse::Read : ImageUse::Write);
-  OfflineMachine offline(choice);
+  OfflineMachine offline(choice, !reads);
   prefix::PrefixMachine& machine = offline.get();
   return RunOnMachine(Host{machine.platform(), machine.journal(), machine.dialogs()}, options, args,
                       [&] {
