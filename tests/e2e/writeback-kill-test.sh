@@ -45,7 +45,9 @@ span=$(( ($(date +%s%N) - start) / 1000000 + 20 ))
 state=0 killed=0
 for round in $(seq 1 "$kills"); do
   import_file "$round"
-  direct reg import "$work/round.reg" >/dev/null 2>&1 &
+  # volnrx-cli itself in the background (a function would run in a subshell, and the kill
+  # would leave the program running).
+  "$cli" "$image_option" "$image_path" reg import "$work/round.reg" >/dev/null 2>&1 &
   pid=$!
   sleep "$(awk -v ms=$((RANDOM % span)) 'BEGIN { printf "%.3f", ms / 1000 }')"
   kill -9 "$pid" 2>/dev/null && killed=$((killed + 1))
