@@ -294,7 +294,7 @@ int Run(std::vector<std::string> args) {
   const bool reads = ReadsOnly(options, args, !choice.prefixDir.empty());
   CheckImage(choice, reads);
   const ImageClaim claim(choice.ClaimPath(), reads ? ImageUse::Read : ImageUse::Write);
-  OfflineMachine offline(choice);
+  OfflineMachine offline(choice, !reads);
   prefix::PrefixMachine& machine = offline.get();
   Platform platform = machine.platform();
   // A reading run leaves the single-instance lock to the runs that change the image.

@@ -25,7 +25,9 @@ void CheckImage(const MachineChoice& choice, bool reads);
 
 class OfflineMachine {
  public:
-  explicit OfflineMachine(const MachineChoice& choice);
+  // Before it reads anything, finishes (or undoes) a save an earlier run left unfinished;
+  // `claimed`: this run holds the image's writer lock (ImageClaim), else it is taken for that.
+  OfflineMachine(const MachineChoice& choice, bool claimed);
   prefix::PrefixMachine& get() { return *machine_; }
   // Saves the registry; for a disk image then puts what changed back into it.
   void Flush();

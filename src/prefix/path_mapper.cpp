@@ -1,6 +1,8 @@
 #include "prefix/path_mapper.h"
 
 #include <algorithm>
+#include <cstring>
+#include <map>
 #include <cctype>
 #include <string_view>
 #include <system_error>
@@ -64,6 +66,62 @@ bool SameName(std::string_view onDisk, const std::string& name, bool nameIsAscii
   return EqualNoCaseCp1251(Utf8ToCp1251(std::string(onDisk)), name);
 }
 
+unsigned char UpperCp1251(unsigned char c) {
+  if (c >= 'a' && c <= 'z') return static_cast<unsigned char>(c - 'a' + 'A');
+  if (c >= 0xE0) return static_cast<unsigned char>(c - 0x20);  // а..я
+  if (c == 0xB8) return 0xA8;                                  // ё
+  return c;
+}
+
+// Whether a name (CP1251) is a short name already: at most 8 characters, then at most one dot
+// and 3 more, none of them blank or one short names refuse.
+bool IsShortName(const std::string& name) {
+  const std::size_t dot = name.find('.');
+  if (dot != name.rfind('.') || dot == 0) return false;
+  const std::size_t base = std::min(dot, name.size());
+  if (base > 8 || (dot != std::string::npos && name.size() - dot - 1 > 3)) return false;
+  return name.find_first_of(" +,;=[]") == std::string::npos;
+}
+
+// The short name's base and extension Windows 9x derives from a long name: blanks and all but
+// the last dot go, letters are upper case, characters short names refuse become '_'.
+std::pair<std::string, std::string> ShortBasis(const std::string& name) {
+  std::string trimmed;
+  for (char c : name)
+    if (c != ' ') trimmed += c;
+  while (!trimmed.empty() && trimmed.front() == '.') trimmed.erase(0, 1);
+  const std::size_t dot = trimmed.rfind('.');
+  std::string base, ext;
+  for (std::size_t i = 0; i < trimmed.size(); ++i) {
+    const auto c = static_cast<unsigned char>(trimmed[i]);
+    if (i == dot || (c == '.' && i < dot)) continue;
+    const char up = std::strchr("+,;=[]", c) ? '_' : static_cast<char>(UpperCp1251(c));
+    (dot != std::string::npos && i > dot ? ext : base) += up;
+  }
+  return {base, ext.substr(0, 3)};
+}
+
+// The entry of the listing whose short name is `name` ("PROGRA~1"), derived as Windows 9x
+// derives it: the first 6 characters of the basis and "~N", N counting the entries of that
+// basis in name order (the order they were made in is not kept on the host).
+const std::string* ShortNameEntry(const std::vector<std::string>& names, const std::string& name) {
+  if (name.find('~') == std::string::npos) return nullptr;
+  std::vector<const std::string*> sorted;
+  for (const auto& onDisk : names) sorted.push_back(&onDisk);
+  std::sort(sorted.begin(), sorted.end(), [](auto a, auto b) { return *a < *b; });
+  std::map<std::string, int> used;  // by basis
+  for (const std::string* onDisk : sorted) {
+    const std::string longName = Utf8ToCp1251(*onDisk);
+    if (IsShortName(longName)) continue;
+    const auto [base, ext] = ShortBasis(longName);
+    const int n = ++used[base.substr(0, 6) + "." + ext];
+    const std::string tail = "~" + std::to_string(n);
+    const std::string alias = base.substr(0, 8 - tail.size()) + tail + (ext.empty() ? "" : "." + ext);
+    if (EqualNoCaseCp1251(alias, name)) return onDisk;
+  }
+  return nullptr;
+}
+
 // The entry of `dir` named `name` without regard to case; an exact match wins, otherwise the
 // first match in name order, so the choice does not depend on directory order.
 std::optional<fs::path> FindEntry(DirectoryListings& listings, const fs::path& dir,
@@ -77,6 +135,7 @@ std::optional<fs::path> FindEntry(DirectoryListings& listings, const fs::path& d
     if (!SameName(onDisk, name, nameIsAscii)) continue;
     if (!best || onDisk < *best) best = &onDisk;
   }
+  if (!best) best = ShortNameEntry(listings.Names(dir), name);
   if (!best) return std::nullopt;
   return dir / *best;
 }

@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "prefix/atomic_file.h"
+#include "prefix/file_set.h"
 #include "prefix/reg_file.h"
 #include "prefix/reg_text.h"
 #include "prefix/registry_handles.h"
@@ -181,14 +182,21 @@ long PrefixRegistry::QueryInfoKey(RegKey key, RegKeyInfo& info) {
 }
 
 void PrefixRegistry::Save() {
+  // Both hives of a run go in together: a stop midway leaves both as they were or both new.
+  FileSet set(impl_->system.path.parent_path() / kPrefixJournal);
+  std::vector<Hive*> written;
   for (Hive* hive : {&impl_->system, &impl_->user}) {
     if (!hive->file || !hive->file->Modified()) continue;
     if (!hive->saved && hive->file->WritesWhatWasLoaded()) {  // changes that undid each other
       hive->file->ClearModified();
       continue;
     }
-    WriteFileAtomically(
+    set.Stage(
         hive->path, [&](const PieceWriter& write) { hive->file->Write(write); }, &hive->loaded);
+    written.push_back(hive);
+  }
+  set.Commit();
+  for (Hive* hive : written) {
     hive->loaded = IdentityOf(hive->path);
     hive->saved = true;
     hive->file->ClearModified();

@@ -9,6 +9,9 @@
 
 namespace vlx::prefix {
 
+// The journal of a save that replaces both hives, beside system.reg.
+inline constexpr const char* kPrefixJournal = "volnrx.jnl";
+
 class PrefixRegistry : public OfflineRegistry {
  public:
   // Hive files are read on first use; a file that does not parse raises PrefixError naming
@@ -36,9 +39,10 @@ class PrefixRegistry : public OfflineRegistry {
   // delete a key that has subkeys and keeps the caller's size. NT when never set.
   void SetFamily(std::function<bool()> isWin9x) override;
 
-  // Writes every hive changed since loading, atomically (temporary file, flush, rename); one
-  // whose changes undid each other is left alone. A hive file changed on disk since it was
-  // loaded is not overwritten: PrefixError.
+  // Writes every hive changed since loading, all together (see FileSet: each written beside
+  // itself, then renamed in place under a journal); one whose changes undid each other is left
+  // alone. A hive file changed on disk since it was loaded is not overwritten: PrefixError, and
+  // neither hive is.
   void Save() override;
 
  private:

@@ -6,6 +6,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <optional>
+#include <set>
+#include <thread>
 #include <cctype>
 #include <fstream>
 #include <regex>
@@ -14,6 +19,8 @@
 
 #include "platform/win_types.h"
 #include "prefix/dos_attributes.h"
+#include "prefix/file_set.h"
+#include "prefix/image_lock.h"
 #include "prefix/prefix_error.h"
 #include "win9x/host_tool.h"
 #include "text/cp1251.h"
@@ -150,6 +157,105 @@ bool IsHive(const std::string& relative) {
   return lower.size() > 4 && lower.compare(lower.size() - 4, 4, ".dat") == 0;
 }
 
+// The volume's files and folders with their read-only, hidden and system bits, as mattrib lists
+// them: "  A  SHR     ::/WINDOWS/SYSTEM.DAT" (the letters before the path).
+struct Listed {
+  std::string path;  // below the root, '/'-separated
+  std::uint32_t attributes = 0;
+};
+std::vector<Listed> ListVolume(const std::string& target) {
+  const std::string listing = RunToolChecked({"mattrib", "-i", target, "-/", "::/"});
+  std::vector<Listed> entries;
+  std::istringstream lines(listing);
+  for (std::string line; std::getline(lines, line);) {
+    const std::size_t at = line.find("::/");
+    if (at == std::string::npos || at + 3 >= line.size()) continue;
+    const std::string flags = line.substr(0, at);
+    Listed entry{line.substr(at + 3), 0};
+    if (flags.find('R') != std::string::npos) entry.attributes |= fileattr::ReadOnly;
+    if (flags.find('H') != std::string::npos) entry.attributes |= fileattr::Hidden;
+    if (flags.find('S') != std::string::npos) entry.attributes |= fileattr::System;
+    entries.push_back(std::move(entry));
+  }
+  return entries;
+}
+
+// A write-back first puts each new file beside its target under a name of this form, then names
+// the set in the journal at the root, then renames them; the next session finishes or undoes an
+// unfinished one (the journal is complete only with its last line).
+constexpr const char* kImageJournal = "VOLNRX.JNL";
+// How long a session waits for the image's lock and for mtools programs of a killed run.
+constexpr std::chrono::seconds kRecoveryWait{5};
+std::string StagedName(std::size_t n) {
+  std::string digits = std::to_string(n);
+  return "~V" + std::string(6 - std::min<std::size_t>(digits.size(), 6), '0') + digits + ".TMP";
+}
+bool IsStagedName(const std::string& path) {
+  static const std::regex staged(R"((^|.*/)~V[0-9]{6}\.TMP$)", std::regex::icase);
+  return std::regex_match(path, staged);
+}
+bool IsJournal(const std::string& path) { return EqualNoCaseCp1251(path, kImageJournal); }
+
+std::string Parent(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+std::string Name(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The first number of the line of `text` that holds `label`, thousands separated by spaces or not.
+std::uint64_t NumberBefore(const std::string& text, const std::string& label) {
+  const std::size_t at = text.find(label);
+  if (at == std::string::npos) return 0;
+  const std::size_t lineStart = text.rfind('\n', at) == std::string::npos ? 0 : text.rfind('\n', at) + 1;
+  std::string digits;
+  for (std::size_t i = lineStart; i < at; ++i)
+    if (std::isdigit(static_cast<unsigned char>(text[i]))) digits += text[i];
+  return digits.empty() ? 0 : std::stoull(digits);
+}
+// The number after `label` on its line ("cluster size: 4 sectors").
+std::uint64_t NumberAfter(const std::string& text, const std::string& label) {
+  const std::size_t at = text.find(label);
+  if (at == std::string::npos) return 0;
+  std::size_t i = at + label.size();
+  while (i < text.size() && text[i] == ' ') ++i;
+  std::uint64_t n = 0;
+  while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) n = n * 10 + (text[i++] - '0');
+  return n;
+}
+
+// One step of a journal, done again harmlessly by a later session: "put STAGED TARGET" renames
+// a staged file over its target, "attr PATH BITS", "del PATH" (a file), "rd PATH" (a folder).
+// `finishing`: a later session's, where a step already done is passed over.
+void ApplyStep(const std::string& target, const std::vector<std::string>& step, bool finishing,
+               const std::vector<Listed>& present) {
+  auto run = [&](const std::vector<std::string>& args) {
+    if (finishing)
+      RunTool(args);
+    else
+      RunToolChecked(args);
+  };
+  if (step.size() == 3 && step[0] == "put") {
+    if (finishing && std::none_of(present.begin(), present.end(), [&](const Listed& entry) {
+          return EqualNoCaseCp1251(entry.path, step[1]);
+        }))
+      return;  // renamed before the stop
+    RunToolChecked({"mren", "-D", "o", "-i", target, ImagePath(step[1]), Name(step[2])});
+  } else if (step.size() == 3 && step[0] == "attr") {
+    std::vector<std::string> args{"mattrib", "-i", target};
+    for (auto& flag : AttributeFlags(static_cast<std::uint32_t>(std::stoul(step[2])))) args.push_back(flag);
+    args.push_back(ImagePath(step[1]));
+    run(args);
+  } else if (step.size() == 2 && step[0] == "del") {
+    RunTool({"mattrib", "-i", target, "-r", ImagePath(step[1])});
+    run({"mdel", "-i", target, ImagePath(step[1])});
+  } else if (step.size() == 2 && step[0] == "rd") {
+    run({"mrd", "-i", target, ImagePath(step[1])});
+  }
+}
+
 }  // namespace
 
 DiskVolume FindDiskVolume(const std::string& spec) {
@@ -268,31 +374,26 @@ std::string ImageWriter(const fs::path& image) {
   return {};
 }
 
-DiskSession::DiskSession(DiskVolume volume) : volume_(std::move(volume)) {
+DiskSession::DiskSession(DiskVolume volume, bool claimed) : volume_(std::move(volume)) {
+  std::vector<Listed> listed = ListVolume(Target(volume_));
+  if (std::any_of(listed.begin(), listed.end(),
+                  [](const Listed& e) { return IsJournal(e.path) || IsStagedName(e.path); })) {
+    // An earlier write-back stopped midway: finish or undo it before anything is read, under
+    // the image's lock (a writer still at work is waited for).
+    std::optional<prefix::ImageLock> lock;
+    if (!claimed) lock.emplace(volume_.image, kRecoveryWait);
+    FinishWriteBack();
+    listed = ListVolume(Target(volume_));
+  }
   std::string pattern = (fs::temp_directory_path() / "volnrx-disk-XXXXXX").string();
   if (::mkdtemp(pattern.data()) == nullptr)
     throw prefix::PrefixError("Cannot make a working folder for " + volume_.image.string());
   folder_ = pattern;
   try {
-    const std::string listing = RunToolChecked({"mattrib", "-i", Target(volume_), "-/", "::/"});
-    if (listing.find("::/", 4) != std::string::npos)  // more than the root
+    if (!listed.empty())
       RunToolChecked({"mcopy", "-s", "-m", "-n", "-i", Target(volume_), "::/*", folder_.string() + "/"});
-    // "  A  SHR     ::/WINDOWS/SYSTEM.DAT": the letters before the path.
-    std::size_t from = 0;
-    while (from < listing.size()) {
-      std::size_t end = listing.find('\n', from);
-      if (end == std::string::npos) end = listing.size();
-      const std::string line = listing.substr(from, end - from);
-      from = end + 1;
-      const std::size_t at = line.find("::/");
-      if (at == std::string::npos || at + 3 >= line.size()) continue;
-      const std::string flags = line.substr(0, at);
-      std::uint32_t attributes = 0;
-      if (flags.find('R') != std::string::npos) attributes |= fileattr::ReadOnly;
-      if (flags.find('H') != std::string::npos) attributes |= fileattr::Hidden;
-      if (flags.find('S') != std::string::npos) attributes |= fileattr::System;
-      if (attributes) prefix::WriteDosAttributes(folder_ / line.substr(at + 3), attributes);
-    }
+    for (const Listed& entry : listed)
+      if (entry.attributes) prefix::WriteDosAttributes(folder_ / entry.path, entry.attributes);
     // Paths the installation keeps in short form (C:\PROGRA~1\...) reach the long names through
     // symbolic links, which are never written back.
     const std::string names = RunToolChecked({"mdir", "-a", "-/", "-i", Target(volume_), "::/"});
@@ -307,6 +408,33 @@ DiskSession::DiskSession(DiskVolume volume) : volume_(std::move(volume)) {
     fs::remove_all(folder_, ec);
     throw;
   }
+}
+
+void DiskSession::FinishWriteBack() {
+  const std::string target = Target(volume_);
+  // mtools programs of a run that was killed may still be at work on the image.
+  const auto deadline = std::chrono::steady_clock::now() + kRecoveryWait;
+  std::string writer;
+  while (!(writer = ImageWriter(volume_.image)).empty() && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  if (!writer.empty())
+    throw prefix::PrefixError(volume_.image.string() + " is open for writing in " + writer +
+                              "; an unfinished write-back of an earlier run is finished once it ends");
+  const std::vector<Listed> listed = ListVolume(target);
+  const bool journal = std::any_of(listed.begin(), listed.end(), [](const Listed& e) { return IsJournal(e.path); });
+  if (journal) {
+    const ToolResult text = RunTool({"mtype", "-i", target, ImagePath(kImageJournal)});
+    // A complete journal: every staged file was written, so the set is finished.
+    if (const auto steps = prefix::ParseJournal(text.status == 0 ? text.output : std::string()))
+      for (const auto& step : *steps) ApplyStep(target, step, true, listed);
+  }
+  // What is still staged belongs to a set that never got its journal: removed.
+  for (const Listed& entry : ListVolume(target))
+    if (IsStagedName(entry.path)) {
+      RunTool({"mattrib", "-i", target, "-r", ImagePath(entry.path)});
+      RunToolChecked({"mdel", "-i", target, ImagePath(entry.path)});
+    }
+  if (journal) RunToolChecked({"mdel", "-i", target, ImagePath(kImageJournal)});
 }
 
 DiskSession::~DiskSession() {
@@ -348,43 +476,95 @@ void DiskSession::WriteBack() {
                                              a.second.attributes == b.second.attributes;
                                     });
   if (unchanged) return;
+  const std::string image = volume_.image.string();
+  // Root may write any file; an image its owner marked read-only is left so all the same.
+  struct stat st {};
+  if (::stat(volume_.image.c_str(), &st) == 0 && !(st.st_mode & S_IWUSR)) {
+    char mode[8];
+    std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(st.st_mode & 07777));
+    throw prefix::PrefixError(image + " is read-only (mode " + mode + "): nothing was written to it");
+  }
   const std::string writer = ImageWriter(volume_.image);
   if (!writer.empty())
-    throw prefix::PrefixError(volume_.image.string() + " is open for writing in " + writer +
+    throw prefix::PrefixError(image + " is open for writing in " + writer +
                               ": nothing was written to it");
-  // New folders, parents first (the map's order).
+  // New folders (parents first: the map's order), new and changed files (the registry files
+  // last), and the journal's steps after the staged files.
+  std::vector<std::string> folders, files;
+  std::vector<std::vector<std::string>> steps;
   for (const auto& [path, entry] : now) {
     const auto old = original_.find(path);
-    if (entry.directory && (old == original_.end() || !old->second.directory))
-      RunToolChecked({"mmd", "-i", target, ImagePath(path)});
-  }
-  // New and changed files, each replaced whole; the registry files last, after their copies.
-  std::vector<std::string> files;
-  for (const auto& [path, entry] : now) {
-    if (entry.directory) continue;
-    const auto old = original_.find(path);
-    if (old == original_.end() || !sameFile(old->second, entry)) files.push_back(path);
+    if (entry.directory && (old == original_.end() || !old->second.directory)) folders.push_back(path);
+    if (!entry.directory && (old == original_.end() || !sameFile(old->second, entry))) files.push_back(path);
   }
   std::stable_partition(files.begin(), files.end(), [](const std::string& p) { return !IsHive(p); });
-  for (const auto& path : files) {
-    const auto old = original_.find(path);
-    if (old != original_.end() && (old->second.attributes & fileattr::ReadOnly))
-      SetImageAttributes(volume_, path, 0);
-    RunToolChecked({"mcopy", "-o", "-m", "-i", target, (folder_ / path).string(), ImagePath(path)});
-    SetImageAttributes(volume_, path, now.at(path).attributes);
+  std::vector<std::string> staged;
+  for (std::size_t n = 0; n < files.size(); ++n) {
+    const std::string parent = Parent(files[n]);
+    staged.push_back((parent.empty() ? "" : parent + "/") + StagedName(n + 1));
+    steps.push_back({"put", staged.back(), files[n]});
   }
-  // Attributes that changed alone.
-  for (const auto& [path, entry] : now) {
+  for (const auto& [path, entry] : now) {  // attributes that changed alone
     const auto old = original_.find(path);
     if (old != original_.end() && old->second.attributes != entry.attributes &&
         std::find(files.begin(), files.end(), path) == files.end())
-      SetImageAttributes(volume_, path, entry.attributes);
+      steps.push_back({"attr", path, std::to_string(entry.attributes)});
   }
-  // What is gone, children before their folders.
-  for (auto it = original_.rbegin(); it != original_.rend(); ++it) {
-    if (now.count(it->first)) continue;
-    if (it->second.attributes & fileattr::ReadOnly) SetImageAttributes(volume_, it->first, 0);
-    RunToolChecked({it->second.directory ? "mrd" : "mdel", "-i", target, ImagePath(it->first)});
+  for (auto it = original_.rbegin(); it != original_.rend(); ++it)  // children before folders
+    if (!now.count(it->first)) steps.push_back({it->second.directory ? "rd" : "del", it->first});
+
+  // Every new file is written whole beside the old one before any old one goes: there must be
+  // room for all of them at once, and for the journal and the folders' new entries.
+  const std::string info = RunToolChecked({"minfo", "-i", target, "::"});
+  const std::uint64_t cluster =
+      std::max<std::uint64_t>(1, NumberAfter(info, "sector size:") * NumberAfter(info, "cluster size:"));
+  std::set<std::string> growing(folders.begin(), folders.end());
+  std::uint64_t needed = cluster;  // the journal
+  for (const auto& path : files) {
+    needed += (now.at(path).size + cluster - 1) / cluster * cluster;
+    growing.insert(Parent(path));
+  }
+  needed += growing.size() * cluster;
+  const std::uint64_t free =
+      NumberBefore(RunToolChecked({"mdir", "-i", target, "::/"}), "bytes free");
+  if (needed > free)
+    throw prefix::PrefixError("Not enough room in " + image + " for the changes: " +
+                              std::to_string(needed) + " bytes are needed, " + std::to_string(free) +
+                              " are free; nothing was written to it");
+
+  try {
+    for (const auto& path : folders) RunToolChecked({"mmd", "-i", target, ImagePath(path)});
+    for (std::size_t n = 0; n < files.size(); ++n) {
+      RunToolChecked({"mcopy", "-D", "o", "-m", "-i", target, (folder_ / files[n]).string(),
+                      ImagePath(staged[n])});
+      SetImageAttributes(volume_, staged[n], now.at(files[n]).attributes);
+    }
+    // The journal goes in last, from a file beside the working folder.
+    struct HostFile {
+      fs::path path;
+      ~HostFile() {
+        std::error_code ec;
+        fs::remove(path, ec);
+      }
+    } journal{folder_.string() + ".jnl"};
+    {
+      std::ofstream out(journal.path, std::ios::binary);
+      out << prefix::JournalText(steps);
+      if (!out.flush()) throw prefix::PrefixError("Cannot write " + journal.path.string());
+    }
+    RunToolChecked({"mcopy", "-D", "o", "-i", target, journal.path.string(), ImagePath(kImageJournal)});
+  } catch (const std::exception& error) {
+    // Nothing the image had is changed yet: the staged files (and a journal half copied) go.
+    for (const auto& path : staged) RunTool({"mdel", "-i", target, ImagePath(path)});
+    RunTool({"mdel", "-i", target, ImagePath(kImageJournal)});
+    throw prefix::PrefixError(std::string(error.what()) + "; " + image + " keeps what it had");
+  }
+  try {
+    for (const auto& step : steps) ApplyStep(target, step, false, {});
+    RunToolChecked({"mdel", "-i", target, ImagePath(kImageJournal)});
+  } catch (const std::exception& error) {
+    throw prefix::PrefixError(std::string(error.what()) + "; the next run on " + image +
+                              " finishes writing the changes");
   }
   original_ = now;
 }

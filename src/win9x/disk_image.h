@@ -35,16 +35,22 @@ std::string ImageWriter(const std::filesystem::path& image);
 class DiskSession {
  public:
   // Copies the volume's files into a new temporary folder, their FAT attributes with them.
-  explicit DiskSession(DiskVolume volume);
+  // First finishes (or undoes) a write-back an earlier session left unfinished, taking the
+  // image's lock for it unless `claimed` (the caller holds it).
+  explicit DiskSession(DiskVolume volume, bool claimed = true);
   ~DiskSession();  // removes the folder
   DiskSession(const DiskSession&) = delete;
   DiskSession& operator=(const DiskSession&) = delete;
 
   const std::filesystem::path& Folder() const { return folder_; }
 
-  // Puts what changed in the folder back into the image: new folders, new and changed files
-  // (the registry's .DAT files last), attributes, and removes what was removed. Refuses, writing
-  // nothing, while another process has the image open for writing.
+  // Puts what changed in the folder back into the image: new folders, new and changed files,
+  // attributes, and removes what was removed. All together: each new file is first written
+  // beside its target, then a journal at the volume's root names the set, then the renames and
+  // removals follow; a stop before the journal leaves the files as they were, one after it is
+  // finished by the next session. Refuses, writing nothing, while another process has the
+  // image open for writing, when the image file is read-only (its mode, even for root), and
+  // when the volume has no room for every new file beside the old ones.
   void WriteBack();
 
  private:
@@ -55,6 +61,7 @@ class DiskSession {
     std::uint32_t attributes = 0;
   };
   std::map<std::string, Entry> Scan() const;
+  void FinishWriteBack();
 
   DiskVolume volume_;
   std::filesystem::path folder_;

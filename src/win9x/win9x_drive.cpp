@@ -54,7 +54,13 @@ Win9xDrive LocateWin9x(const fs::path& root, const std::string& user) {
   const auto classes = paths.ToHost("C:" + windows + "\\CLASSES.DAT");
   if (classes && fs::exists(*classes, ec)) drive.classesDat = *classes;
   if (user.empty()) {
-    drive.userDat = *paths.ToHost("C:" + windows + "\\USER.DAT");
+    // Only init makes hives: a missing one read as empty would lose the whole of it on the
+    // next write.
+    const auto userDat = paths.ToHost("C:" + windows + "\\USER.DAT");
+    if (!userDat || !fs::exists(*userDat, ec))
+      throw prefix::PrefixError(root.string() + " is no Windows 9x drive: " + Cp1251ToUtf8(windows) +
+                                "\\USER.DAT is missing");
+    drive.userDat = *userDat;
     return drive;
   }
   const auto profile = paths.ToHost("C:" + windows + "\\Profiles\\" + user + "\\USER.DAT");

@@ -7,6 +7,7 @@
 
 #include "prefix/atomic_file.h"
 #include "prefix/dos_attributes.h"
+#include "prefix/file_set.h"
 #include "prefix/prefix_error.h"
 #include "prefix/registry_handles.h"
 #include "store/regedit_registry.h"
@@ -60,8 +61,10 @@ struct Hive {
     return *file;
   }
 
-  void Save() {
-    if (!file || !file->Modified()) return;
+  bool Changed() const { return file && file->Modified(); }
+
+  // Writes the new hive beside the old one into `set`, with the old one's attributes.
+  void Stage(prefix::FileSet& set) {
     const std::string bytes = file->Serialize();
     if (!backedUp) {
       KeepBackup(path);
@@ -70,10 +73,9 @@ struct Hive {
     std::error_code ec;
     const std::uint32_t attributes =
         fs::exists(path, ec) ? prefix::ReadDosAttributes(path) : fileattr::Hidden | fileattr::System;
-    prefix::WriteFileAtomically(path, bytes);
-    // The rename keeps the mode (read-only); hidden and system are put back.
-    prefix::WriteDosAttributes(path, attributes);
-    file->ClearModified();
+    const fs::path staged = set.Stage(path, [&](const prefix::PieceWriter& write) { write(bytes); });
+    // The staged file has the hive's mode (read-only); hidden and system are set on it too.
+    prefix::WriteDosAttributes(staged, attributes);
   }
 };
 
@@ -222,7 +224,16 @@ long Win9xRegistry::QueryInfoKey(RegKey key, RegKeyInfo& info) {
 }
 
 void Win9xRegistry::Save() {
-  for (Hive* hive : {&impl_->system, &impl_->user, &impl_->classes}) hive->Save();
+  // Every changed hive goes in together: a stop midway leaves them all as they were or all new.
+  prefix::FileSet set(Win9xJournalPath(impl_->system.path));
+  std::vector<Hive*> changed;
+  for (Hive* hive : {&impl_->system, &impl_->user, &impl_->classes})
+    if (hive->Changed()) changed.push_back(hive);
+  for (Hive* hive : changed) hive->Stage(set);
+  set.Commit();
+  for (Hive* hive : changed) hive->file->ClearModified();
 }
+
+fs::path Win9xJournalPath(const fs::path& systemDat) { return systemDat.parent_path() / "VOLNRX.JNL"; }
 
 }  // namespace vlx::win9x

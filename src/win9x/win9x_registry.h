@@ -38,7 +38,8 @@ class Win9xRegistry : public prefix::OfflineRegistry {
   // The hives follow the 9x family whatever the image reports.
   void SetFamily(std::function<bool()>) override {}
 
-  // Writes every changed hive atomically. Before the first write of a hive in this run its file
+  // Writes every changed hive, all together (see prefix::FileSet; the journal is
+  // Win9xJournalPath). Before the first write of a hive in this run its file
   // as it was is kept beside it (SYSTEM.VX0; earlier copies move on to .VX1 ... .VX9), and its
   // FAT attributes (hidden, system, read-only) stay as they were.
   void Save() override;
@@ -47,6 +48,9 @@ class Win9xRegistry : public prefix::OfflineRegistry {
   struct Impl;
   std::unique_ptr<Impl> impl_;
 };
+
+// The journal of a save that replaces more than one hive: VOLNRX.JNL beside SYSTEM.DAT.
+std::filesystem::path Win9xJournalPath(const std::filesystem::path& systemDat);
 
 // The name of the n-th copy kept of a hive: SYSTEM.DAT -> SYSTEM.VX0 for n = 0.
 std::filesystem::path HiveBackupPath(const std::filesystem::path& hive, int n);

@@ -52,6 +52,30 @@ TEST_F(PathMapperTest, ResolvesEachComponentWithoutRegardToCase) {
 
 // A folder's listing is kept between lookups, yet names made, renamed or removed since are
 // seen at once, also in a folder unchanged long enough for its listing to be kept.
+TEST_F(PathMapperTest, ShortNamesReachTheLongOnesAsWindows9xDerivesThem) {
+  fs::create_directories(c_ / "My Documents");
+  WriteHostFile(c_ / "WINDOWS" / "Long name one.txt", "1");
+  WriteHostFile(c_ / "WINDOWS" / "Long name two.txt", "2");
+  WriteHostFile(c_ / "WINDOWS" / "a+b.html", "3");
+  struct Case {
+    const char* windows;
+    fs::path expected;
+  } cases[] = {
+      {"C:\\PROGRA~1", c_ / "Program Files"},
+      {"C:\\mydocu~1", c_ / "My Documents"},
+      {"C:\\WINDOWS\\ГЛАВНО~1", c_ / "WINDOWS" / Cp1251ToUtf8("Главное меню")},
+      {"C:\\WINDOWS\\LONGNA~1.TXT", c_ / "WINDOWS" / "Long name one.txt"},
+      {"C:\\WINDOWS\\LONGNA~2.TXT", c_ / "WINDOWS" / "Long name two.txt"},
+      {"C:\\WINDOWS\\A_B~1.HTM", c_ / "WINDOWS" / "a+b.html"},
+      {"C:\\WINDOWS\\LONGNA~3.TXT", c_ / "WINDOWS" / "LONGNA~3.TXT"},  // none: as given
+      {"C:\\WINDOWS\\SYSTEM~1.INI", c_ / "WINDOWS" / "SYSTEM~1.INI"},  // System.ini has none
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.windows);
+    EXPECT_EQ(mapper_.ToHost(c.windows), c.expected);
+  }
+}
+
 TEST_F(PathMapperTest, NamesChangedSinceAnEarlierLookupAreSeen) {
   const fs::path windows = c_ / "WINDOWS";
   for (const bool settled : {false, true}) {
