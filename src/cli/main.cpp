@@ -61,6 +61,7 @@ constexpr const char* kUsage =
     "       volnrx-cli --prefix DIR reg delete KEY [/v NAME | /ve | /va] [/f]\n"
     "       volnrx-cli --prefix DIR reg export KEY FILE [/y]\n"
     "       volnrx-cli --prefix DIR reg import FILE\n"
+    "       volnrx-cli --prefix DIR reg copy KEY1 KEY2 [/s] [/f]\n"
     "       volnrx-cli --prefix DIR [--program-dir WINDIR] [COMMAND ...]\n"
     "       volnrx-cli --prefix DIR [--program-dir WINDIR] -f SCRIPT\n"
     "       volnrx-cli --prefix DIR [reg ... | COMMAND ... | -f SCRIPT] --dry-run\n"

@@ -32,6 +32,7 @@ class OverlayRegistry : public Registry {
   long EnumValue(RegKey key, std::uint32_t index, std::string& name, std::uint32_t& type,
                  std::string& data) override;
   long QueryInfoKey(RegKey key, RegKeyInfo& info) override;
+  bool SelectView(RegView view) override { return base_.SelectView(view); }
 
   // What the pending changes do to the registry below: keys deleted and created, values set and
   // removed, parents before children.

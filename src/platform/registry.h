@@ -16,6 +16,9 @@ struct RegKeyInfo {
   std::uint32_t maxValueLen = 0;  // longest value data, in bytes
 };
 
+// The two registry views of a 64-bit system of the NT family.
+enum class RegView { Bits32, Bits64 };
+
 class Registry {
  public:
   virtual ~Registry() = default;
@@ -44,6 +47,9 @@ class Registry {
                          std::string& data) = 0;
   // RegQueryInfoKeyA.
   virtual long QueryInfoKey(RegKey key, RegKeyInfo& info) = 0;
+  // Keys opened and created from now on are in `view` (KEY_WOW64_32KEY or KEY_WOW64_64KEY in
+  // the access mask). False, changing nothing, where the registry has one view.
+  virtual bool SelectView(RegView) { return false; }
 };
 
 // How RegSetValueExA of the 9x family stores a REG_SZ: the text up to its first zero and one
