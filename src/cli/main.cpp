@@ -95,6 +95,7 @@ constexpr const char* kUsage =
     "       volnrx-cli --prefix DIR reg export KEY FILE [/y]\n"
     "       volnrx-cli --prefix DIR reg import FILE\n"
     "       volnrx-cli reg OPERATION /?  (the operation's usage)\n"
+    "       volnrx-cli --prefix DIR reg copy KEY1 KEY2 [/s] [/f]\n"
     "       volnrx-cli --prefix DIR [--program-dir WINDIR] [COMMAND ...]\n"
     "       volnrx-cli --prefix DIR [--program-dir WINDIR] -f SCRIPT\n"
     "       volnrx-cli --prefix DIR [reg ... | COMMAND ... | -f SCRIPT] --dry-run\n"

@@ -1,4 +1,5 @@
 // volnrx-cli reg: query, add and delete with the Windows reg tool's arguments and output.
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <functional>
@@ -80,10 +81,14 @@ bool ParseArguments(const std::vector<std::string>& args, Arguments& out) {
   out.key = args[1];
   const bool add = SameText(out.operation, "add");
   const bool query = SameText(out.operation, "query");
+  std::vector<std::string> seen;  // each switch at most once
   for (std::size_t i = 2; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (arg.size() < 2 || (arg[0] != '/' && arg[0] != '-')) return false;
     const std::string option = arg.substr(1);
+    for (const std::string& earlier : seen)
+      if (SameText(earlier, option)) return false;
+    seen.push_back(option);
     auto takeNext = [&](std::optional<std::string>& slot) {
       if (slot || i + 1 >= args.size()) return false;
       slot = args[++i];
@@ -116,6 +121,8 @@ bool ParseArguments(const std::vector<std::string>& args, Arguments& out) {
 
 // "HKCU\Software\X" -> root and path; the full name as reg prints it.
 bool ParseKey(const std::string& text, RegKey& root, std::string& path, std::string& fullName) {
+  // One backslash may end the name; two leave an empty key name.
+  if (text.size() >= 2 && text.compare(text.size() - 2, 2, "\\\\") == 0) return false;
   std::string rootName;
   if (!regedit::SplitKeyName(text, root, path, rootName)) return false;
   fullName = rootName + (path.empty() ? "" : "\\" + path);
@@ -144,13 +151,15 @@ std::string DataText(std::uint32_t type, const std::string& data) {
     case regtype::ExpandSz:
       return data.substr(0, data.find('\0'));
     case regtype::Dword:
-    case regtype::DwordBigEndian:
+    case regtype::DwordBigEndian: {
       if (data.size() != 4) break;
       // REG_DWORD_BIG_ENDIAN holds the number's bytes most significant first.
+      const std::string bytes =
+          type == regtype::Dword ? data : std::string(data.rbegin(), data.rend());
       std::snprintf(buffer, sizeof buffer, "0x%llx",
-                    static_cast<unsigned long long>(LittleEndian(
-                        type == regtype::Dword ? data : std::string(data.rbegin(), data.rend()), 4)));
+                    static_cast<unsigned long long>(LittleEndian(bytes, 4)));
       return buffer;
+    }
     case 11:
       if (data.size() != 8) break;
       std::snprintf(buffer, sizeof buffer, "0x%llx",
@@ -311,12 +320,16 @@ int Query(Session& s, const Arguments& a, RegKey root, const std::string& path,
   }
   std::uint32_t type = 0;
   std::string data;
-  if (!s.Read(key, name, type, data)) {
+  const bool found = s.Read(key, name, type, data);
+  if (!found && !a.defaultValue) {
     PrintError(kNotFound);
     return kFailed;
   }
   Print(fullName);
-  PrintValue(name, type, data);
+  if (found)
+    PrintValue(name, type, data);
+  else
+    Print("    (Default)    REG_SZ    (value not set)");
   Print("");
   return kOk;
 }
@@ -359,11 +372,14 @@ std::optional<std::string> EncodeData(std::uint32_t type, const std::string& tex
     case regtype::DwordBigEndian:
     case 11: {
       const bool qword = type == 11;
+      // A REG_QWORD takes a minus sign as reg does, in two's complement.
+      const bool negative = qword && text.size() > 1 && text[0] == '-';
       std::uint64_t value = 0;
-      if (!ParseNumber(text, qword ? ~0ull : 0xFFFFFFFFull, value)) {
+      if (!ParseNumber(negative ? text.substr(1) : text, qword ? ~0ull : 0xFFFFFFFFull, value)) {
         error = "ERROR: Invalid value for /d: \"" + text + "\" is not a valid number.";
         return std::nullopt;
       }
+      if (negative) value = ~value + 1;
       std::string bytes;
       const int count = qword ? 8 : 4;
       for (int i = 0; i < count; ++i) bytes += static_cast<char>((value >> (8 * i)) & 0xFF);
@@ -396,18 +412,24 @@ std::optional<std::string> EncodeData(std::uint32_t type, const std::string& tex
       return std::nullopt;
     }
     case regtype::MultiSz: {
+      // The separator alone is the empty list; one separator may end the data.
+      if (text == separator) return std::string(2, '\0');
+      const std::size_t size =
+          text.size() >= separator.size() &&
+                  text.compare(text.size() - separator.size(), separator.size(), separator) == 0
+              ? text.size() - separator.size()
+              : text.size();
       std::string bytes;
       std::size_t pos = 0;
-      while (pos < text.size()) {
-        std::size_t end = separator.empty() ? std::string::npos : text.find(separator, pos);
-        if (end == std::string::npos) end = text.size();
+      while (pos < size) {
+        std::size_t end = std::min(text.find(separator, pos), size);
         if (end == pos) {
           error = "ERROR: Invalid value for /d: an empty string inside REG_MULTI_SZ data.";
           return std::nullopt;
         }
         bytes += text.substr(pos, end - pos);
         bytes += '\0';
-        pos = end == text.size() ? end : end + separator.size();
+        pos = end == size ? end : end + separator.size();
       }
       return bytes + '\0';
     }
@@ -441,8 +463,15 @@ int Add(Session& s, const Arguments& a, RegKey root, std::string path, const std
       return kFailed;
     }
   }
+  if (a.separator && a.separator->size() != 1) {
+    PrintError("ERROR: Invalid syntax: /s takes one character.\n" +
+               Usage(a.operation));
+    return kFailed;
+  }
+  const bool number = type == regtype::Dword || type == regtype::DwordBigEndian || type == 11;
   std::string error;
-  const auto bytes = EncodeData(type, a.data.value_or(""), a.separator.value_or("\\0"), error);
+  const auto bytes = EncodeData(type, a.data.value_or(number ? "0" : ""),
+                                a.separator.value_or("\\0"), error);
   if (!bytes) {
     PrintError(error);
     return kFailed;
@@ -589,6 +618,29 @@ int Export(Registry& registry, const std::vector<std::string>& args) {
   return kOk;
 }
 
+// Writes a whole script: checked first against the registry's roots and limits, and a write
+// that fails all the same leaves the machine unsaved, so none of it reaches the machine. The
+// success line comes only once the change is committed.
+int ApplyWhole(Registry& registry, regedit::Script& script,
+               const std::function<bool()>& commit, const std::string& source,
+               const std::string& nothingDone) {
+  std::vector<std::string> notes;
+  if (const std::string why = Refusal(registry, script, notes); !why.empty()) {
+    PrintError("ERROR: " + source + why + nothingDone);
+    return kFailed;
+  }
+  for (const std::string& note : notes) PrintError("WARNING: " + source + note + ".");
+  try {
+    regedit::Apply(registry, script);
+  } catch (const StoreError& error) {
+    PrintError("ERROR: " + source + error.what() + nothingDone);
+    return kFailed;
+  }
+  if (!commit()) return kFailed;
+  Print("The operation completed successfully.");
+  return kOk;
+}
+
 // reg import FILE: a REGEDIT4 or version 5 file, read whole before anything is written.
 int Import(Registry& registry, const std::vector<std::string>& args,
            const std::function<bool()>& commit) {
@@ -609,34 +661,109 @@ int Import(Registry& registry, const std::vector<std::string>& args,
                ": " + error.what() + "; nothing was imported.");
     return kFailed;
   }
-  // The whole file is checked against the registry's roots and limits first; a write that fails
-  // all the same leaves the machine unsaved, so nothing of the file reaches it.
-  std::vector<std::string> notes;
-  if (const std::string why = Refusal(registry, script, notes); !why.empty()) {
-    PrintError("ERROR: " + args[1] + ": " + why + "; nothing was imported.");
+  return ApplyWhole(registry, script, commit, HostToCp1251(args[1]) + ": ", "; nothing was imported.");
+}
+
+// reg copy KEY1 KEY2 [/s] [/f]: KEY1's values (with /s its whole tree) into KEY2. Without /f
+// it refuses to replace a value KEY2 already has, where reg would ask.
+int Copy(Registry& registry, const std::vector<std::string>& args,
+         const std::function<bool()>& commit) {
+  bool recurse = false, force = false;
+  for (std::size_t i = 3; i < args.size(); ++i) {
+    bool& flag = SameText(args[i], "/s") || SameText(args[i], "-s") ? recurse : force;
+    if (flag || !(SameText(args[i], "/s") || SameText(args[i], "-s") || SameText(args[i], "/f") ||
+                  SameText(args[i], "-f"))) {
+      PrintError("ERROR: Invalid syntax.\n" + Usage("copy"));
+      return kUsageStatus;
+    }
+    flag = true;
+  }
+  RegKey fromRoot = 0, toRoot = 0;
+  std::string fromPath, toPath, from, to;
+  if (args.size() < 3) {
+    PrintError("ERROR: Invalid syntax.\n" + Usage("copy"));
+    return kUsageStatus;
+  }
+  if (!ParseKey(args[1], fromRoot, fromPath, from) || !ParseKey(args[2], toRoot, toPath, to) ||
+      fromPath.empty() || toPath.empty()) {
+    PrintError("ERROR: Invalid key name.\n" + Usage("copy"));
+    return kUsageStatus;
+  }
+  if (EqualNoCaseCp1251(from, to)) {
+    PrintError("ERROR: The source and destination keys cannot be the same.");
     return kFailed;
   }
-  for (const std::string& note : notes) PrintError("WARNING: " + args[1] + ": " + note + ".");
-  try {
-    regedit::Apply(registry, script);
-  } catch (const StoreError& error) {
-    PrintError("ERROR: " + args[1] + ": " + error.what() + "; nothing was imported.");
+  // The source is read whole first, so a destination below it is not copied into itself.
+  regedit::Script script;
+  if (!regedit::ExportKey(registry, from, script.entries)) {
+    PrintError(kNotFound);
     return kFailed;
   }
-  if (!commit()) return kFailed;
-  Print("The operation completed successfully.");
-  return kOk;
+  std::vector<regedit::Entry> entries;
+  for (regedit::Entry& entry : script.entries) {
+    if (!recurse && entry.key.size() != from.size()) continue;
+    entry.key = to + entry.key.substr(from.size());
+    entries.push_back(std::move(entry));
+  }
+  script.entries = std::move(entries);
+  if (!force) {
+    Session s(registry);
+    RegKey key = 0;
+    std::uint32_t type = 0;
+    std::string data;
+    for (const regedit::Entry& entry : script.entries) {
+      if (entry.kind == regedit::Entry::Kind::Key) {
+        RegKey root = 0;
+        std::string path, full;
+        ParseKey(entry.key, root, path, full);
+        key = s.Open(root, path);
+      } else if (key && s.Read(key, entry.name, type, data)) {
+        PrintError("ERROR: Value " + (entry.name.empty() ? std::string("(Default)") : entry.name) +
+                   " of " + entry.key +
+                   " exists; add /f to overwrite it (no confirmation prompt here).");
+        return kFailed;
+      }
+    }
+  }
+  return ApplyWhole(registry, script, commit, "", "; nothing was copied.");
+}
+
+// Takes /reg:32 and /reg:64 out of the arguments and selects that view of the registry. False,
+// with the message printed, for both or one twice.
+bool TakeView(Registry& registry, std::vector<std::string>& args) {
+  std::optional<RegView> view;
+  for (std::size_t i = 1; i < args.size();) {
+    const bool bits32 = SameText(args[i], "/reg:32") || SameText(args[i], "-reg:32");
+    const bool bits64 = SameText(args[i], "/reg:64") || SameText(args[i], "-reg:64");
+    if (!bits32 && !bits64) {
+      ++i;
+      continue;
+    }
+    if (view) {
+      PrintError("ERROR: Invalid syntax.\n" + Usage(args[0]));
+      return false;
+    }
+    view = bits32 ? RegView::Bits32 : RegView::Bits64;
+    args.erase(args.begin() + static_cast<long>(i));
+  }
+  if (view && !registry.SelectView(*view))
+    PrintError(std::string("Note: ") + (*view == RegView::Bits32 ? "/reg:32" : "/reg:64") +
+               ": this system's registry has one view; the switch changes nothing.");
+  return true;
 }
 
 }  // namespace
 
-int RunReg(Registry& registry, const std::vector<std::string>& args,
+int RunReg(Registry& registry, const std::vector<std::string>& commandLine,
            const std::function<bool()>& commit) {
-  if (RegAsksHelp(args)) return RunRegHelp(args);
+  if (RegAsksHelp(commandLine)) return RunRegHelp(commandLine);
+  std::vector<std::string> args = commandLine;
+  if (!TakeView(registry, args)) return kUsageStatus;
   Arguments a;
   const std::string operation = args.empty() ? std::string() : args[0];
   if (SameText(operation, "export")) return Export(registry, args);
   if (SameText(operation, "import")) return Import(registry, args, commit);
+  if (SameText(operation, "copy")) return Copy(registry, args, commit);
   const bool known = SameText(operation, "query") || SameText(operation, "add") ||
                      SameText(operation, "delete");
   if (!known || !ParseArguments(args, a)) {

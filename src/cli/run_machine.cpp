@@ -50,7 +50,7 @@ bool WritesWithoutProgram(const std::vector<std::string>& args) {
   if (args.empty()) return false;
   if (args[0] == "restore") return true;
   if (args[0] != "reg" || args.size() < 2) return false;
-  for (const char* op : {"add", "delete", "import"})
+  for (const char* op : {"add", "delete", "import", "copy"})
     if (EqualNoCaseCp1251(args[1], op)) return true;
   return false;
 }

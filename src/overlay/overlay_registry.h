@@ -33,6 +33,7 @@ class OverlayRegistry : public Registry {
                  std::string& data) override;
   long QueryInfoKey(RegKey key, RegKeyInfo& info) override;
   RegLimits Limits() override { return base_.Limits(); }
+  bool SelectView(RegView view) override { return base_.SelectView(view); }
 
   // What the pending changes do to the registry below: keys deleted and created, values set and
   // removed, parents before children.

@@ -27,6 +27,9 @@ struct RegLimits {
   const char* holder = "";  // what sets them, for messages: "a Windows 9x registry file"
 };
 
+// The two registry views of a 64-bit system of the NT family.
+enum class RegView { Bits32, Bits64 };
+
 class Registry {
  public:
   virtual ~Registry() = default;
@@ -58,6 +61,9 @@ class Registry {
                          std::string& data) = 0;
   // RegQueryInfoKeyA.
   virtual long QueryInfoKey(RegKey key, RegKeyInfo& info) = 0;
+  // Keys opened and created from now on are in `view` (KEY_WOW64_32KEY or KEY_WOW64_64KEY in
+  // the access mask). False, changing nothing, where the registry has one view.
+  virtual bool SelectView(RegView) { return false; }
 };
 
 // How RegSetValueExA of the 9x family stores a REG_SZ: the text up to its first zero and one

@@ -12,6 +12,8 @@ namespace {
 
 constexpr const char* kHeader4 = "REGEDIT4";
 constexpr const char* kHeader5 = "Windows Registry Editor Version 5.00";
+// Windows 3.1: "HKEY_CLASSES_ROOT\\key = text" lines, the default value of each key.
+constexpr const char* kHeader31 = "REGEDIT";
 // regedit breaks a hex line once it holds this many characters, before the backslash.
 constexpr std::size_t kHexLineLimit = 77;
 
@@ -193,6 +195,34 @@ class Parser {
  public:
   Parser(std::string text, Form form) : text_(std::move(text)), form_(form) {}
 
+  // After the REGEDIT header: each line "HKEY_CLASSES_ROOT\\path [=] text" sets the key's default
+  // value; the key name ends at the first blank and at most one blank after '=' is skipped.
+  Script RunWin31() {
+    constexpr std::string_view kRoot = "HKEY_CLASSES_ROOT";
+    Script script;
+    script.form = Form::Regedit4;
+    std::string line;
+    NextLine(line);  // the header
+    while (NextLine(line)) {
+      const std::size_t start = line.find_first_not_of(" \t");
+      if (start == std::string::npos || line[start] == ';') continue;
+      line.erase(0, start);
+      if (line.compare(0, kRoot.size(), kRoot) != 0 ||
+          (line.size() > kRoot.size() && line[kRoot.size()] != '\\' && line[kRoot.size()] != ' ' &&
+           line[kRoot.size()] != '\t' && line[kRoot.size()] != '='))
+        throw ParseError(lineNo_, "a Windows 3.1 registry file holds only HKEY_CLASSES_ROOT lines");
+      const std::size_t keyEnd = std::min(line.find_first_of(" \t="), line.size());
+      std::size_t at = std::min(line.find_first_not_of(" \t", keyEnd), line.size());
+      if (at < line.size() && line[at] == '=') ++at;
+      if (at < line.size() && line[at] == ' ') ++at;
+      std::string key = line.substr(0, keyEnd);
+      while (key.size() > kRoot.size() && key.back() == '\\') key.pop_back();
+      script.entries.push_back({Entry::Kind::Key, key, {}, 0, {}});
+      script.entries.push_back({Entry::Kind::Value, key, {}, regtype::Sz, line.substr(at) + '\0'});
+    }
+    return script;
+  }
+
   Script Run() {
     Script script;
     script.form = form_;
@@ -255,6 +285,8 @@ class Parser {
         c = line[++i];
         if (c == 'n') c = '\n';
         else if (c == 'r') c = '\r';
+        else if (c == '0' && form_ == Form::Regedit4)
+          throw ParseError(lineNo_, "\\0 inside a string (REGEDIT4 has no such escape)");
         else if (c == '0') c = '\0';
       }
       out += c;
@@ -294,8 +326,9 @@ class Parser {
       entry.data = text + '\0';
       return;
     }
-    if (rest.compare(0, 6, "dword:") == 0) {
-      const std::string digits = Trimmed(rest.substr(6));
+    if (StartsNoCase(rest, "dword:")) {
+      std::string digits = Trimmed(rest.substr(6));
+      digits.erase(0, std::min(digits.find_first_not_of(" \t"), digits.size()));
       if (digits.empty() || digits.size() > 8 || digits.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
         throw ParseError(lineNo_, "dword: needs up to 8 hexadecimal digits");
       const auto value = static_cast<std::uint32_t>(std::stoul(digits, nullptr, 16));
@@ -304,10 +337,10 @@ class Parser {
       return;
     }
     std::size_t colon = 0;
-    if (rest.compare(0, 4, "hex:") == 0) {
+    if (StartsNoCase(rest, "hex:")) {
       entry.type = regtype::Binary;
       colon = 3;
-    } else if (rest.compare(0, 4, "hex(") == 0) {
+    } else if (StartsNoCase(rest, "hex(")) {
       const std::size_t close = rest.find("):");
       const std::string digits = close == std::string::npos ? "" : rest.substr(4, close - 4);
       if (digits.empty() || digits.size() > 8 || digits.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
@@ -323,6 +356,13 @@ class Parser {
     entry.data = std::move(bytes);
   }
 
+  static bool StartsNoCase(const std::string& text, std::string_view word) {
+    if (text.size() < word.size()) return false;
+    for (std::size_t i = 0; i < word.size(); ++i)
+      if (std::tolower(static_cast<unsigned char>(text[i])) != word[i]) return false;
+    return true;
+  }
+
   static std::string Trimmed(std::string text) {
     const std::size_t semi = text.find(';');
     if (semi != std::string::npos) text.erase(semi);
@@ -330,14 +370,21 @@ class Parser {
     return text;
   }
 
-  // Comma-separated byte pairs; a trailing backslash continues on the next line.
+  // Comma-separated byte pairs; a backslash after the last comma continues the list on the next
+  // line. Between such lines regedit passes over blank lines and ';' comments; the list must go on
+  // with a hexadecimal digit, or the file may end there.
   std::string HexBytes(std::string list) {
     std::string bytes;
     const int startLine = lineNo_;
     for (;;) {
       list = Trimmed(list);
       const bool more = !list.empty() && list.back() == '\\';
-      if (more) list.pop_back();
+      if (more) {
+        list.pop_back();
+        while (!list.empty() && (list.back() == ' ' || list.back() == '\t')) list.pop_back();
+        if (!list.empty() && list.back() != ',')
+          throw ParseError(lineNo_, "no comma before the backslash that continues the hex data");
+      }
       std::size_t i = 0;
       while (i < list.size()) {
         i = list.find_first_not_of(" \t", i);
@@ -353,7 +400,18 @@ class Parser {
         i = end + 1;
       }
       if (!more) return bytes;
-      if (!NextLine(list)) throw ParseError(startLine, "the hex data ends with a backslash");
+      for (;;) {
+        const std::size_t before = pos_;
+        const int beforeLine = lineNo_;
+        if (!NextLine(list)) return bytes;  // the file ends after the backslash
+        const std::size_t first = list.find_first_not_of(" \t");
+        if (first == std::string::npos || list[first] == ';') continue;
+        if (std::isxdigit(static_cast<unsigned char>(list[first]))) break;
+        pos_ = before;
+        lineNo_ = beforeLine;
+        throw ParseError(startLine, "the hex data continued with a backslash does not go on at line " +
+                                        std::to_string(beforeLine + 1));
+      }
     }
   }
 
@@ -374,15 +432,17 @@ Script Parse(std::string_view bytes) {
   } else {
     text = std::string(bytes);
   }
-  const std::size_t start = text.find_first_not_of(" \t\r\n");
-  const std::size_t end = start == std::string::npos ? start : text.find_first_of("\r\n", start);
-  const std::string header =
-      start == std::string::npos ? std::string() : text.substr(start, end == std::string::npos ? end : end - start);
-  if (header.rfind(kHeader4, 0) == 0 && header.find_first_not_of(" \t", 8) == std::string::npos) {
+  // The header is the first line; spaces and tabs may come before it, a blank line may not.
+  const std::size_t start = std::min(text.find_first_not_of(" \t"), text.size());
+  const std::size_t end = std::min(text.find_first_of("\r\n", start), text.size());
+  std::string header = text.substr(start, end - start);
+  while (!header.empty() && (header.back() == ' ' || header.back() == '\t')) header.pop_back();
+  if (header == kHeader4) {
     form = Form::Regedit4;
-  } else if (header.rfind(kHeader5, 0) == 0 &&
-             header.find_first_not_of(" \t", std::string(kHeader5).size()) == std::string::npos) {
+  } else if (header == kHeader5) {
     form = Form::Version5;
+  } else if (header == kHeader31) {
+    return Parser(std::move(text), form).RunWin31();
   } else {
     // The line the header should be on: the first that is not blank.
     const int line = 1 + static_cast<int>(std::count(

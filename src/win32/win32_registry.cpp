@@ -4,6 +4,14 @@
 
 #include <algorithm>
 
+// Built at the 9x API level, where the headers may lack the view flags.
+#ifndef KEY_WOW64_64KEY
+#define KEY_WOW64_64KEY 0x0100
+#endif
+#ifndef KEY_WOW64_32KEY
+#define KEY_WOW64_32KEY 0x0200
+#endif
+
 namespace vlx::win32 {
 
 namespace {
@@ -27,7 +35,8 @@ RegKey FromHandle(HKEY key) { return reinterpret_cast<RegKey>(key); }
 
 long Win32Registry::OpenKey(RegKey parent, const std::string& path, RegKey& result) {
   HKEY opened = nullptr;
-  const LONG rc = RegOpenKeyExA(ToHandle(parent), path.c_str(), 0, KEY_ALL_ACCESS, &opened);
+  const LONG rc = RegOpenKeyExA(ToHandle(parent), path.c_str(), 0, KEY_ALL_ACCESS | viewFlag_,
+                                 &opened);
   if (rc == ERROR_SUCCESS) result = FromHandle(opened);
   return rc;
 }
@@ -35,10 +44,16 @@ long Win32Registry::OpenKey(RegKey parent, const std::string& path, RegKey& resu
 long Win32Registry::CreateKey(RegKey parent, const std::string& path, RegKey& result) {
   HKEY created = nullptr;
   const LONG rc = RegCreateKeyExA(ToHandle(parent), path.c_str(), 0, nullptr,
-                                  REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &created,
+                                  REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS | viewFlag_, nullptr, &created,
                                   nullptr);
   if (rc == ERROR_SUCCESS) result = FromHandle(created);
   return rc;
+}
+
+bool Win32Registry::SelectView(RegView view) {
+  if (GetVersion() & 0x80000000u) return false;  // the 9x family
+  viewFlag_ = view == RegView::Bits32 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+  return true;
 }
 
 long Win32Registry::CloseKey(RegKey key) {

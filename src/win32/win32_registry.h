@@ -19,6 +19,11 @@ class Win32Registry : public Registry {
   long EnumValue(RegKey key, std::uint32_t index, std::string& name, std::uint32_t& type,
                  std::string& data) override;
   long QueryInfoKey(RegKey key, RegKeyInfo& info) override;
+  // Only on the NT family: the 9x registry has one view and its RegOpenKeyEx refuses the flags.
+  bool SelectView(RegView view) override;
+
+ private:
+  std::uint32_t viewFlag_ = 0;  // KEY_WOW64_32KEY, KEY_WOW64_64KEY or none
 };
 
 }  // namespace vlx::win32

@@ -98,8 +98,8 @@ void CheckLimits(const CregKey& key) {
                               "\" holds more than a Windows 9x registry file can keep");
 }
 
-// Where a new name goes among its siblings: before the first that sorts after it, in the order
-// the registry enumerates (lower-case code points), so lists made here come out sorted.
+// Where a new key name goes among its siblings: before the first that sorts after it, in the
+// order the registry enumerates (lower-case code points), so key lists made here come out sorted.
 int CompareNames(std::string_view a, std::string_view b) {
   using prefix::regtext::FoldCase;
   using prefix::regtext::ToUnit;
@@ -373,10 +373,8 @@ void CregFile::SetValue(CregKey& key, std::string_view name, std::uint32_t type,
     Touch(key);
     return;
   }
-  const std::size_t at =
-      InsertionPoint(key.values, name, [](const CregValue& v) -> const std::string& { return v.name; });
-  key.values.insert(key.values.begin() + static_cast<std::ptrdiff_t>(at),
-                    CregValue{std::string(name), type, std::string(data)});
+  // The 9x registry keeps values in the order they were created, and enumerates them so.
+  key.values.push_back(CregValue{std::string(name), type, std::string(data)});
   Touch(key);
 }
 

@@ -25,6 +25,9 @@ class ConformanceMachine {
   virtual std::string ReadFileBytes(const std::string& path) = 0;
   // Writes exact bytes to a file at a Windows path, bypassing the ports.
   virtual void WriteFileBytes(const std::string& path, const std::string& bytes) = 0;
+  // The registry enumerates a key's values in the order they were created, as the 9x hive files
+  // keep them; otherwise sorted without regard to case, as the NT registry and Wine do.
+  virtual bool ValuesInCreationOrder() { return false; }
 };
 
 // A fresh machine with no scratch keys and an empty scratch folder.

@@ -56,10 +56,10 @@ run() {
   sync_disk pull
   return $rc
 }
-# Runs a file of volnrx-cli commands: its output, errors included, in `out`; any exit status
-# but 0 is a failure.
-run_script() {
-  out=$(run -f "$1" 2>&1)
+# Runs a file of volnrx-cli commands: its standard output in `out` (message boxes go to standard
+# error as well); any exit status but 0 is a failure.
+run_script() {  # SCRIPT
+  out=$(run -f "$1" 2>/dev/null)
   local rc=$?
   [ "$rc" = 0 ] || fail "$(basename "$1"): exit status $rc"
 }

@@ -78,6 +78,7 @@ class PrefixConformanceMachine : public ConformanceMachine {
   }
 
   Platform& platform() override { return machine_->platform(); }
+  bool ValuesInCreationOrder() override { return NineXHives(); }
 
   std::string ScratchFile(const std::string& name) override {
     return std::string(kScratchFolder) + "\\" + name;

@@ -123,6 +123,13 @@ TEST_F(RegCommand, RefusesWhatRegWouldAskAboutAndReportsBadArguments) {
       {"add " + key + " /v n /t REG_DWORD /d -1 /f", "/d"},
       {"add " + key + " /v n /t REG_BINARY /d 0g /f", "/d"},
       {"add " + key + " /v n /t REG_FOO /d 1 /f", "REG_FOO"},
+      {"add " + key + " /v n /d x /f /f", "Invalid syntax"},  // a switch given twice
+      {"query " + key + " /s /s", "Invalid syntax"},
+      {"delete " + key + " /va /va /f", "Invalid syntax"},
+      {"query 'HKLM\\Software\\Проба\\\\'", "Invalid key name"},  // ends in two backslashes
+      {"add 'HKLM\\Software\\Проба\\\\' /v n /d x /f", "Invalid key name"},
+      {"query " + key + " /reg:32 /reg:64", "Invalid syntax"},
+      {"query " + key + " /reg:64 /reg:64", "Invalid syntax"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args);
@@ -164,6 +171,145 @@ TEST_F(RegCommand, ExportsATreeThatAFreshImageImportsEqual) {
   EXPECT_EQ(refused.code, 1);
   EXPECT_NE(refused.err.find("line 4"), std::string::npos) << refused.err;
   EXPECT_EQ(Reg("query " + key + " /s").out, before.out);
+}
+
+TEST_F(RegCommand, QueryOfAMissingDefaultValueShowsItNotSet) {
+  ASSERT_EQ(Reg("add 'HKCU\\Software\\Пусто' /v x /d y /f").code, 0);
+  const Result result = Reg("query 'HKCU\\Software\\Пусто' /ve");
+  EXPECT_EQ(result.code, 0) << result.err;
+  EXPECT_EQ(result.out,
+            "\nHKEY_CURRENT_USER\\Software\\Пусто\n    (Default)    REG_SZ    (value not set)\n\n");
+}
+
+// What reg add stores for each data form, seen through reg query and reg export.
+TEST_F(RegCommand, AddStoresEachDataFormAsRegDoes) {
+  const std::string key = "'HKCU\\Software\\Данные'";
+  struct Case {
+    std::string args;   // after "add KEY /v n"
+    std::string shown;  // reg query's data column; empty: refused
+    std::string exported;
+  } cases[] = {
+      {"/t REG_DWORD_BIG_ENDIAN /d 0x456", "0x456", "hex(5):00,00,04,56"},
+      {"/t REG_DWORD_BIG_ENDIAN /d 1", "0x1", "hex(5):00,00,00,01"},
+      {"/t REG_DWORD", "0x0", "dword:00000000"},
+      {"/t REG_QWORD", "0x0", "hex(b):00,00,00,00,00,00,00,00"},
+      {"/t REG_QWORD /d -1", "0xffffffffffffffff", "hex(b):ff,ff,ff,ff,ff,ff,ff,ff"},
+      {"/t REG_QWORD /d -0x10", "0xfffffffffffffff0", "hex(b):f0,ff,ff,ff,ff,ff,ff,ff"},
+      {"/t REG_MULTI_SZ /s '#' /d '#'", "", "hex(7):00,00"},
+      {"/t REG_MULTI_SZ /d '\\0'", "", "hex(7):00,00"},
+      {"/t REG_MULTI_SZ /s '#' /d 'a#'", "a", "hex(7):61,00,00"},
+      {"/t REG_MULTI_SZ /d 'a\\0b\\0'", "a\\0b", "hex(7):61,00,62,00,00"},
+      {"/t REG_MULTI_SZ /s '#' /d 'a\\0b'", "a\\0b", "hex(7):61,5c,30,62,00,00"},
+      {"/t REG_DWORD /d -1", "-", ""},
+      {"/t REG_MULTI_SZ /s '##' /d 'a##b'", "-", ""},
+      {"/t REG_MULTI_SZ /s '' /d 'a'", "-", ""},
+      {"/t REG_MULTI_SZ /s '#' /d '##'", "-", ""},
+      {"/t REG_MULTI_SZ /s '#' /d '#a'", "-", ""},
+      {"/t REG_MULTI_SZ /d '\\0a'", "-", ""},
+  };
+  const std::string file = (dir_.path() / "n.reg").string();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args);
+    Reg("delete " + key + " /f");
+    const Result added = Reg("add " + key + " /v n " + c.args + " /f");
+    if (c.shown == "-") {
+      EXPECT_EQ(added.code, 1);
+      EXPECT_EQ(Reg("query " + key + " /v n").code, 1);
+      continue;
+    }
+    ASSERT_EQ(added.code, 0) << added.err;
+    const Result shown = Reg("query " + key + " /v n");
+    const std::size_t column = shown.out.find("    ", shown.out.find("    n    ") + 9);
+    ASSERT_NE(column, std::string::npos) << shown.out;
+    EXPECT_EQ(shown.out.substr(column + 4), c.shown + "\n\n");
+    ASSERT_EQ(Reg("export " + key + " '" + file + "' /y").code, 0);
+    EXPECT_NE(ReadHostFile(file).find("\"n\"=" + c.exported + "\r\n"), std::string::npos)
+        << ReadHostFile(file);
+  }
+}
+
+TEST_F(RegCommand, CopiesValuesOrTheWholeTree) {
+  const std::string from = "'HKCU\\Software\\Откуда'";
+  Reg("add " + from + " /v Имя /d текст /f");
+  Reg("add " + from + " /ve /d умолчание /f");
+  Reg("add " + from + "'\\Вложенный' /v n /t REG_DWORD /d 7 /f");
+  const std::string copied = "\nHKEY_CURRENT_USER\\Software\\Куда\n"
+                             "    (Default)    REG_SZ    умолчание\n"
+                             "    Имя    REG_SZ    текст\n\n";
+  const std::string subkey = "HKEY_CURRENT_USER\\Software\\Куда\\Вложенный\n"
+                             "    n    REG_DWORD    0x7\n\n";
+  struct Case {
+    std::string args;       // after "copy FROM"
+    int code;
+    std::string queried;    // reg query /s of the destination afterwards; "-": no such key
+    std::string message;
+  } cases[] = {
+      {"'HKCU\\Software\\Куда'", 0, copied, ""},
+      {"'HKCU\\Software\\Куда\\' /s /f", 0, copied + subkey, ""},
+      {"'HKCU\\Software\\Куда' /s", 1, copied + subkey, "/f"},  // would replace values
+      {"'HKCU\\Software\\Откуда'", 1, "-", "same"},
+      {"'HKCU\\Software\\откуда\\' /f", 1, "-", "same"},
+      {"'HKCU\\'", 2, "-", "Invalid key name"},
+      {"'HKCU\\Software\\Куда' /a", 2, "-", "Invalid syntax"},
+      {"'HKCU\\Software\\Куда' /f /f", 2, "-", "Invalid syntax"},
+      {"", 2, "-", "Invalid syntax"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args);
+    if (c.queried == "-") Reg("delete 'HKCU\\Software\\Куда' /f");
+    if (&c == &cases[0]) Reg("delete 'HKCU\\Software\\Куда' /f");
+    const Result result = Reg("copy " + from + " " + c.args);
+    EXPECT_EQ(result.code, c.code) << result.err;
+    if (!c.message.empty()) {
+      EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+    }
+    const Result after = Reg("query 'HKCU\\Software\\Куда' /s");
+    EXPECT_EQ(after.code, c.queried == "-" ? 1 : 0);
+    if (c.queried != "-") {
+      EXPECT_EQ(after.out, c.queried);
+    }
+  }
+  const Result missing = Reg("copy 'HKCU\\Software\\Нет' 'HKCU\\Software\\Куда2'");
+  EXPECT_EQ(missing.code, 1);
+  EXPECT_NE(missing.err.find("unable to find"), std::string::npos) << missing.err;
+}
+
+// An image's registry has one view: /reg:32 and /reg:64 are taken, said once to change nothing.
+TEST_F(RegCommand, TakesTheRegistryViewSwitches) {
+  for (const std::string view : {"/reg:32", "/REG:64"}) {
+    SCOPED_TRACE(view);
+    EXPECT_EQ(Reg("add 'HKLM\\Software\\Вид' /v v /d x /f " + view).code, 0);
+    const Result result = Reg("query 'HKLM\\Software\\Вид' " + view + " /v v");
+    EXPECT_EQ(result.code, 0) << result.err;
+    EXPECT_EQ(result.out, "\nHKEY_LOCAL_MACHINE\\Software\\Вид\n    v    REG_SZ    x\n\n");
+    EXPECT_NE(result.err.find("one view"), std::string::npos) << result.err;
+    EXPECT_EQ(result.err.find("one view"), result.err.rfind("one view"));
+  }
+}
+
+// On a 9x drive values list in the order they were made, as the 9x registry keeps them.
+TEST_F(RegCommand, KeepsTheValueOrderOfA9xHive) {
+  const std::string drive = (dir_.path() / "drive").string();
+  ASSERT_EQ(std::system(("'" + cli_ + "' init --win9x '" + drive + "' >/dev/null").c_str()), 0);
+  auto reg9x = [&](const std::string& args) {
+    const std::string out = (dir_.path() / "out9x").string();
+    std::system(("'" + cli_ + "' --win9x '" + drive + "' reg " + Cp1251ToUtf8(args) + " >'" +
+                 out + "' 2>/dev/null")
+                    .c_str());
+    return Utf8ToCp1251(ReadHostFile(out));
+  };
+  for (const char* name : {"zeta", "Альфа", "beta", "alpha"})
+    reg9x(std::string("add 'HKCU\\Software\\Порядок' /v ") + name + " /d x /f");
+  EXPECT_EQ(reg9x("query 'HKCU\\Software\\Порядок'"),
+            "\nHKEY_CURRENT_USER\\Software\\Порядок\n"
+            "    zeta    REG_SZ    x\n    Альфа    REG_SZ    x\n"
+            "    beta    REG_SZ    x\n    alpha    REG_SZ    x\n\n");
+  const std::string file = (dir_.path() / "order.reg").string();
+  reg9x("export 'HKCU\\Software\\Порядок' '" + file + "'");
+  EXPECT_NE(ReadHostFile(file).find("\"zeta\"=\"x\"\r\n\"\xC0\xEB\xFC\xF4\xE0\"=\"x\"\r\n"
+                                    "\"beta\"=\"x\"\r\n\"alpha\"=\"x\"\r\n"),
+            std::string::npos)
+      << ReadHostFile(file);
 }
 
 }  // namespace
