@@ -7,18 +7,8 @@
 set -uo pipefail
 source "$(dirname "$0")/own-prefix-lib.sh"
 source "$(dirname "$0")/reg-check-lib.sh"
-build=$(cd "${1:-${VLX_WIN_BUILD:-$root/build/win64}}" && pwd)
-for file in volnrx-cli.exe volnrx.exe vlximg.dll vxeject.dll; do
-  [ -f "$build/$file" ] || { echo "missing $build/$file"; exit 1; }
-done
-own_prefix
-folder="$WINEPREFIX/drive_c/Program Files/Volnerix"
-mkdir -p "$folder"
-cp "$build/volnrx-cli.exe" "$build/volnrx.exe" "$build/vlximg.dll" "$build/vxeject.dll" "$folder/"
-cli() {  # cli ARGS...: volnrx-cli.exe's output in UTF-8 with Unix line ends
-  timeout 120 wine "$folder/volnrx-cli.exe" "$@" </dev/null 2>&1 | iconv -f CP866 -t UTF-8 | tr -d '\r'
-  return "${PIPESTATUS[0]}"
-}
+source "$(dirname "$0")/live-cli-lib.sh"
+install_program "${1:-}"
 policy='HKLM\Software\Microsoft\Windows\CurrentVersion\Policies\Explorer'
 nodesktop() { wine_reg query "$policy" /v NoDesktop | grep -F NoDesktop || echo "-"; }
 store() {  # store -|BINARY-HEX|dword:N: NoDesktop as the case has it stored
