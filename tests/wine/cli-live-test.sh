@@ -9,21 +9,8 @@
 set -uo pipefail
 source "$(dirname "$0")/own-prefix-lib.sh"
 source "$(dirname "$0")/reg-check-lib.sh"
-build=$(cd "${1:-${VLX_WIN_BUILD:-$root/build/win64}}" && pwd)
-for file in volnrx-cli.exe volnrx.exe vlximg.dll vxeject.dll; do
-  [ -f "$build/$file" ] || { echo "missing $build/$file"; exit 1; }
-done
-own_prefix
-wine reg add 'HKCU\Software\Wine' /v Version /d win98 /f >/dev/null 2>&1 </dev/null
-program='C:\Program Files\Volnerix'
-folder="$WINEPREFIX/drive_c/Program Files/Volnerix"
-mkdir -p "$folder"
-cp "$build/volnrx-cli.exe" "$build/volnrx.exe" "$build/vlximg.dll" "$build/vxeject.dll" "$folder/"
-# cli ARGS...: volnrx-cli.exe's output and errors in UTF-8 with Unix line ends.
-cli() {
-  timeout 120 wine "$folder/volnrx-cli.exe" "$@" </dev/null 2>&1 | iconv -f CP866 -t UTF-8 | tr -d '\r'
-  return "${PIPESTATUS[0]}"
-}
+source "$(dirname "$0")/live-cli-lib.sh"
+install_program "${1:-}"
 fail() { echo "FAIL $*"; failures=$((failures + 1)); }
 expect_has() {  # WHAT LINE TEXT
   if grep -qF -- "$2" <<<"$3"; then echo "ok   $1"; else fail "$1: no line '$2'"; printf '%s\n' "$3" | head -20; fi
