@@ -65,7 +65,7 @@ constexpr const char* kUsage =
     "       volnrx-cli --prefix DIR [--program-dir WINDIR] -f SCRIPT\n"
     "       volnrx-cli --prefix DIR [reg ... | COMMAND ... | -f SCRIPT] --dry-run\n"
     "       volnrx-cli --prefix DIR [reg ... | COMMAND ... | -f SCRIPT] --backup BACKUPDIR\n"
-    "       volnrx-cli --prefix DIR restore BACKUPDIR\n"
+    "       volnrx-cli --prefix DIR restore BACKUPDIR [/f]\n"
     "       volnrx-cli --win9x DIR [--user NAME] ... (a 9x boot drive, as --prefix DIR)\n"
     "       volnrx-cli --disk IMAGE[:N] [--user NAME] ... (the same in a raw disk image)\n"
     "       volnrx-cli --win9x DIR users | --disk IMAGE[:N] users\n"
@@ -79,6 +79,8 @@ constexpr const char* kUsage =
     "  reg query, reg export, dry runs and runs of only show, dump and page read the image;\n"
     "  other runs change it, one at a time (a second one waits up to 5 s), and never while a\n"
     "  wineserver runs for it.\n"
+    "  restore puts back only what the backed-up run changed; /f also puts back values and files\n"
+    "  changed since, and restores onto another machine than the backup's.\n"
     "  exit status: 0 done, 1 failed, 2 usage error, 3 image in use (nothing changed)";
 
 // The script's text in code page 1251: converted from UTF-8 on Linux, as it is on Windows.
@@ -198,6 +200,8 @@ int Run(std::vector<std::string> args) {
   prefix::Journal journal;
   prefix::PrefixDialogs dialogs(journal);
   Platform& platform = system.platform();
+  options.machine.kind = "system";
+  platform.system->WindowsDirectory(options.machine.path);
   platform.desktop = &desktop;
   platform.dialogs = &dialogs;
   const int status = RunOnMachine(Host{platform, journal, dialogs}, options, args, [] {});
@@ -206,6 +210,9 @@ int Run(std::vector<std::string> args) {
 #else
   if (options.programDir.empty()) options.programDir = prefix::kImageProgramFolder;
   const bool reads = ReadsOnly(options, args, !choice.prefixDir.empty());
+  options.machine = {!choice.prefixDir.empty() ? "prefix" : !choice.win9xDir.empty() ? "win9x" : "disk",
+                     Utf8ToCp1251(std::filesystem::absolute(choice.ClaimPath()).lexically_normal().string()),
+                     choice.user};
   const ImageClaim claim(choice.ClaimPath(), reads ? ImageUse::Read : ImageUse::Write);
   OfflineMachine offline(choice);
   prefix::PrefixMachine& machine = offline.get();

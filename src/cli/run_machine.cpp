@@ -34,11 +34,12 @@ int RunOnMachine(Host host, const Options& options, const std::vector<std::strin
     return 1;
   }
   if (!args.empty() && args[0] == "restore") {
-    if (args.size() != 2) {
-      PrintError("volnrx-cli: restore needs the backup folder");
+    const bool force = args.size() == 3 && EqualNoCaseCp1251(args[2], "/f");
+    if (args.size() != 2 && !force) {
+      PrintError("volnrx-cli: restore needs the backup folder, and takes only /f beside it");
       return 2;
     }
-    const int status = RunRestore(host.platform, args[1]);
+    const int status = RunRestore(host.platform, args[1], options.machine, force);
     flush();
     return status;
   }
@@ -54,7 +55,7 @@ int RunOnMachine(Host host, const Options& options, const std::vector<std::strin
     for (const std::string& line : overlay.Report()) Print(line);
     return status;
   }
-  if (!WriteBackup(overlay, *options.backupDir)) return 1;
+  if (!WriteBackup(overlay, *options.backupDir, options.machine, *host.platform.registry)) return 1;
   std::vector<std::string> failed;
   try {
     failed = overlay.Commit();
