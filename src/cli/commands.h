@@ -47,9 +47,17 @@ struct Host {
 int RunProgram(Host host, const std::string& programDir,
                const std::vector<ScriptCommand>& commands);
 
+// The machine a backup is made on, as its manifest records it and a restore compares.
+struct MachineIdentity {
+  std::string kind;  // "prefix", "win9x", "disk", or "system" for the running one
+  std::string path;  // the image's absolute host path, or the running system's Windows folder
+  std::string user;  // --user NAME of a 9x machine
+};
+
 // How the commands run: the program's folder, the parsed program commands, and whether the
 // changes are only shown (--dry-run) or first backed up (--backup DIR).
 struct Options {
+  MachineIdentity machine;
   std::string programDir;
   std::vector<ScriptCommand> commands;
   bool dryRun = false;
@@ -64,12 +72,18 @@ bool WritesWithoutProgram(const std::vector<std::string>& args);
 int RunOnMachine(Host host, const Options& options, const std::vector<std::string>& args,
                  const std::function<void()>& flush);
 
-// --backup DIR: the new folder DIR with what puts back everything the overlay's changes touch.
-// False, with the reason printed, when it cannot be written whole.
-bool WriteBackup(overlay::Overlay& overlay, const std::string& folder);
-// restore DIR: puts the backup back; refuses, changing nothing, when a file it covers changed
-// since (each such file is named).
-int RunRestore(Platform& platform, const std::string& folder);
+// --backup DIR: the new folder DIR with what puts back everything the overlay's changes touch,
+// and what identifies `machine` (`before`: its registry below the overlay). False, with the
+// reason printed, when it cannot be written whole.
+bool WriteBackup(overlay::Overlay& overlay, const std::string& folder, const MachineIdentity& machine,
+                 Registry& before);
+// restore DIR [/f]: puts back what the run changed and nothing else. Refuses, changing nothing, a
+// backup that does not match its manifest, and (unless forced) one made on another machine or
+// one of whose files changed since (each is named); a value changed again since keeps its newer
+// content unless forced, and a key the run created stays while it holds something added since.
+// What it put back is saved through `commit`, and only when all of it could be put back.
+int RunRestore(Platform& platform, const std::string& folder, const MachineIdentity& machine, bool force,
+               const std::function<bool()>& commit);
 
 // The refusal while the program's window (or another volnrx-cli) runs on the same machine.
 inline constexpr const char* kAnotherCopy =

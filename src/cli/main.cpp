@@ -100,7 +100,7 @@ constexpr const char* kUsage =
     "       volnrx-cli --prefix DIR [--program-dir WINDIR] -f SCRIPT\n"
     "       volnrx-cli --prefix DIR [reg ... | COMMAND ... | -f SCRIPT] --dry-run\n"
     "       volnrx-cli --prefix DIR [reg ... | COMMAND ... | -f SCRIPT] --backup BACKUPDIR\n"
-    "       volnrx-cli --prefix DIR restore BACKUPDIR\n"
+    "       volnrx-cli --prefix DIR restore BACKUPDIR [/f]\n"
     "       volnrx-cli --win9x DIR [--user NAME] ... (a 9x boot drive, as --prefix DIR)\n"
     "       volnrx-cli --disk IMAGE[:N] [--user NAME] ... (the same in a raw disk image)\n"
     "       volnrx-cli --win9x DIR users | --disk IMAGE[:N] users\n"
@@ -117,6 +117,8 @@ constexpr const char* kUsage =
     "  reg query, reg export, dry runs and runs of only show, dump and page read the image;\n"
     "  other runs change it, one at a time (a second one waits up to 5 s), and never while a\n"
     "  wineserver runs for it.\n"
+    "  restore puts back only what the backed-up run changed; /f also puts back values and files\n"
+    "  changed since, and restores onto another machine than the backup's.\n"
     "  exit status: 0 done, 1 failed, 2 usage error, 3 image in use (nothing changed)";
 #endif
 
@@ -286,6 +288,8 @@ int Run(std::vector<std::string> args) {
   if (!reads) desktop.CreateInstanceMutex(kCliRunName);
   ReadingDesktop reading(desktop);
   platform.desktop = reads ? static_cast<Desktop*>(&reading) : &desktop;
+  options.machine.kind = "system";
+  platform.system->WindowsDirectory(options.machine.path);
   platform.dialogs = &dialogs;
   const int status = RunOnMachine(Host{platform, journal, dialogs}, options, args, [] {});
   CoUninitialize();
@@ -294,6 +298,9 @@ int Run(std::vector<std::string> args) {
   if (options.programDir.empty()) options.programDir = prefix::kImageProgramFolder;
   const bool reads = ReadsOnly(options, args, !choice.prefixDir.empty());
   CheckImage(choice, reads);
+  options.machine = {!choice.prefixDir.empty() ? "prefix" : !choice.win9xDir.empty() ? "win9x" : "disk",
+                     HostToCp1251(std::filesystem::absolute(choice.ClaimPath()).lexically_normal().string()),
+                     choice.user};
   const ImageClaim claim(choice.ClaimPath(), reads ? ImageUse::Read : ImageUse::Write);
   OfflineMachine offline(choice, !reads);
   prefix::PrefixMachine& machine = offline.get();

@@ -64,13 +64,16 @@ int RunOnMachine(Host host, const Options& options, const std::vector<std::strin
     return 1;
   }
   if (!args.empty() && args[0] == "restore") {
-    if (args.size() != 2) {
-      PrintError("volnrx-cli: restore needs the backup folder");
+    const bool force = args.size() == 3 && EqualNoCaseCp1251(args[2], "/f");
+    if (args.size() != 2 && !force) {
+      PrintError("volnrx-cli: restore needs the backup folder, and takes only /f beside it");
       return 2;
     }
-    const int status = RunRestore(host.platform, args[1]);
-    flush();
-    return status;
+    // Saved only once all of it was put back; the success line comes after the save.
+    return RunRestore(host.platform, args[1], options.machine, force, [&] {
+      flush();
+      return true;
+    });
   }
   if (!options.dryRun && !options.backupDir) {
     Committer commit([&] {
@@ -90,7 +93,8 @@ int RunOnMachine(Host host, const Options& options, const std::vector<std::strin
     return status;
   }
   Committer commit([&] {
-    if (!WriteBackup(overlay, *options.backupDir)) return false;
+    if (!WriteBackup(overlay, *options.backupDir, options.machine, *host.platform.registry))
+      return false;
     std::vector<std::string> failed;
     try {
       failed = overlay.Commit();

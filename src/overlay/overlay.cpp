@@ -18,7 +18,7 @@ Overlay::Overlay(Platform& base)
       registry_(*base.registry,
                 [&base] { return base.facts && (base.facts->VersionWord() & 0x80000000u) != 0; }),
       files_(FilePorts{*base.files, *base.textFiles, *base.fileOps, *base.profile, *base.system}),
-      parameters_(*base.parameters, effects_),
+      parameters_(*base.parameters, effects_, registry_),
       desktop_(*base.desktop, effects_),
       processes_(*base.processes, effects_),
       windows_(*base.windows, effects_),

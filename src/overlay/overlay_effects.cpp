@@ -2,6 +2,10 @@
 
 #include <cstdio>
 
+#include "store/store_error.h"
+#include "store/store_routine.h"
+#include "store/stored_parameters.h"
+
 namespace vlx::overlay {
 
 namespace {
@@ -33,9 +37,22 @@ bool RecordingParameters::Get(std::uint32_t action, std::uint32_t& value) {
 
 bool RecordingParameters::Set(std::uint32_t action, std::uint32_t param, std::uint32_t flags) {
   set_[action] = param;
-  log_.push_back({"SystemParametersInfo " + std::to_string(action) + " " + std::to_string(param) +
-                      " flags " + std::to_string(flags),
-                  [this, action, param, flags] { base_.Set(action, param, flags); }});
+  const StoredParameter* stored = StoredParameterBySet(action);
+  std::string text = "SystemParametersInfo " + std::to_string(action);
+  if (stored) text += std::string(" ") + stored->action;
+  text += " " + std::to_string(static_cast<std::int32_t>(param)) + " flags " + std::to_string(flags);
+  if (stored && (flags & spif::UpdateIniFile)) {
+    const std::string value = StoredParameterText(*stored, param);
+    const bool written = RunRegistryRule(stored_, regroot::CurrentUser, [&](RegStore& store) {
+      if (!store.OpenPath(std::string("\\") + kStoredParametersKey, true))
+        throw StoreError::FailedToCreateKey(kStoredParametersKey);
+      store.WriteText(stored->value, value);
+    });
+    if (!written) return false;
+    text += std::string(": HKEY_CURRENT_USER\\") + kStoredParametersKey + " \"" + stored->value + "\"=\"" +
+            value + "\"";
+  }
+  log_.push_back({std::move(text), [this, action, param, flags] { base_.Set(action, param, flags); }});
   return true;
 }
 

@@ -11,6 +11,7 @@
 #include "platform/desktop.h"
 #include "platform/library.h"
 #include "platform/processes.h"
+#include "platform/registry.h"
 #include "platform/shell_files.h"
 #include "platform/system_parameters.h"
 #include "platform/top_windows.h"
@@ -23,9 +24,13 @@ struct Effect {
 };
 using EffectLog = std::vector<Effect>;
 
+// A parameter set with SPIF_UPDATEINIFILE is also written where the system keeps it, into
+// `stored` (the overlay's registry), so that the change is shown and backed up as the value it
+// becomes.
 class RecordingParameters : public SystemParameters {
  public:
-  RecordingParameters(SystemParameters& base, EffectLog& log) : base_(base), log_(log) {}
+  RecordingParameters(SystemParameters& base, EffectLog& log, Registry& stored)
+      : base_(base), log_(log), stored_(stored) {}
   // A parameter set in this run reads back as set.
   bool Get(std::uint32_t action, std::uint32_t& value) override;
   bool Set(std::uint32_t action, std::uint32_t param, std::uint32_t flags) override;
@@ -33,6 +38,7 @@ class RecordingParameters : public SystemParameters {
  private:
   SystemParameters& base_;
   EffectLog& log_;
+  Registry& stored_;
   std::map<std::uint32_t, std::uint32_t> set_;  // by the Set action
 };
 

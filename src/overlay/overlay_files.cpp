@@ -186,10 +186,11 @@ bool OverlayFiles::RemoveEmptyDirectory(const std::string& path) {
   const std::string prefix = Id(path) + "\\";
   for (const auto& [id, p] : pending_)
     if (id.compare(0, prefix.size(), prefix) == 0 && p.state.exists) return false;
-  FoundFile found;
-  if (!Find(path) && base_.fileOps.FindFirst(path + "\\*", found) && found.name != "." &&
-      found.name != ".." && Current(path + "\\" + found.name).exists)
-    return false;
+  // Every entry below counts, not only the first the search gives.
+  std::vector<FoundFile> entries;
+  if (!Find(path) && FindAll(path + "\\*", entries))
+    for (const FoundFile& entry : entries)
+      if (entry.name != "." && entry.name != "..") return false;
   Pending& p = Take(path);
   p.state = FileState{};
   p.contentKnown = true;
@@ -244,6 +245,22 @@ bool OverlayFiles::FindFirst(const std::string& path, FoundFile& out) {
   out.size = !now.directory && ReadCurrent(path, bytes) ? bytes.size() : 0;
   out.attributes = GetAttributes(path);
   return true;
+}
+
+bool OverlayFiles::FindAll(const std::string& path, std::vector<FoundFile>& out) {
+  if (path.find_first_of("*?") == std::string::npos) {
+    FoundFile found;
+    if (!FindFirst(path, found)) return false;
+    out.push_back(found);
+    return true;
+  }
+  std::vector<FoundFile> below;
+  if (!base_.fileOps.FindAll(path, below)) return false;
+  const std::string folder = ParentOf(path);
+  for (FoundFile& entry : below)
+    if (entry.name == "." || entry.name == ".." || Current(folder + "\\" + entry.name).exists)
+      out.push_back(std::move(entry));
+  return !out.empty();
 }
 
 std::string OverlayFiles::ProfilePath(const char* file) {

@@ -58,6 +58,8 @@ class OverlayFiles : public Files, public TextFiles, public FileOps, public Prof
   bool Delete(const std::string& path) override;
   bool Rename(const std::string& from, const std::string& to) override;
   bool FindFirst(const std::string& path, FoundFile& out) override;
+  // With wildcards: the entries below, less those the pending changes remove.
+  bool FindAll(const std::string& path, std::vector<FoundFile>& out) override;
 
   std::uint32_t GetString(const char* section, const char* key, const char* defaultValue,
                           std::string& result, std::uint32_t bufferSize,

@@ -463,4 +463,38 @@ std::vector<Entry> OverlayRegistry::Undo() {
   return out;
 }
 
+OverlayRegistry::UndoItems OverlayRegistry::Items() {
+  UndoItems out;
+  std::set<std::string> deleted;
+  const auto state = [](const auto& v) { return ValueState{true, v.type, v.data}; };
+  for (const auto& [id, node] : nodes_) {
+    const Path at{node.root, node.path, id, node.fullName};
+    if (IsUnder(deleted, id)) continue;
+    const bool baseHas = BaseExists(at);
+    if (!node.exists) {
+      if (!baseHas) continue;
+      deleted.insert(id);
+      std::vector<Entry> tree;
+      regedit::ExportKey(base_, node.fullName, tree);
+      for (const Entry& e : tree)
+        if (e.kind == Entry::Kind::Value) out.values.push_back({e.key, e.name, {true, e.type, e.data}, {}});
+      continue;
+    }
+    if (!baseHas) out.created.push_back(node.fullName);
+    const std::vector<Value> before = baseHas ? BaseValues(at) : std::vector<Value>{};
+    for (const Value& v : node.values) {
+      const auto old = FindNamed(before, v.name, ValueName<Value>);
+      if (old == before.end()) {
+        out.values.push_back({node.fullName, v.name, {}, state(v)});
+      } else if (old->type != v.type || old->data != v.data) {
+        out.values.push_back({node.fullName, v.name, state(*old), state(v)});
+      }
+    }
+    for (const Value& v : before)
+      if (FindNamed(node.values, v.name, ValueName<Value>) == node.values.end())
+        out.values.push_back({node.fullName, v.name, state(v), {}});
+  }
+  return out;
+}
+
 }  // namespace vlx::overlay

@@ -42,6 +42,27 @@ class OverlayRegistry : public Registry {
   // created keys deleted, values set back or removed.
   std::vector<regedit::Entry> Undo();
 
+  // A value as it is stored, or its absence.
+  struct ValueState {
+    bool exists = false;
+    std::uint32_t type = 0;
+    std::string data;
+  };
+  // A value the pending changes set or remove, also with a key they delete: as it is below and
+  // as they leave it.
+  struct ValueChange {
+    std::string key;  // full name, as stored
+    std::string name;
+    ValueState before, after;
+  };
+  struct UndoItems {
+    std::vector<std::string> created;  // every key the changes create, parents first
+    std::vector<ValueChange> values;
+  };
+  // The same undo item by item, each with what the changes leave, so that a restore can tell
+  // what changed again since.
+  UndoItems Items();
+
  private:
   struct Value {
     std::string name;

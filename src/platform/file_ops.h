@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace vlx {
 
@@ -28,6 +29,9 @@ class FileOps {
   virtual bool Rename(const std::string& from, const std::string& to) = 0;
   // FindFirstFileA on the path (any attributes), FindClose; false when nothing matches.
   virtual bool FindFirst(const std::string& path, FoundFile& out) = 0;
+  // FindFirstFileA, FindNextFileA to the end, FindClose: every entry matching, in the order the
+  // search gives them; false when nothing matches.
+  virtual bool FindAll(const std::string& path, std::vector<FoundFile>& out) = 0;
 };
 
 }  // namespace vlx

@@ -127,15 +127,26 @@ bool PrefixFileOps::Rename(const std::string& from, const std::string& to) {
 }
 
 bool PrefixFileOps::FindFirst(const std::string& path, FoundFile& out) {
+  std::vector<FoundFile> all;
+  if (!Search(path, true, all)) return false;
+  out = all.front();
+  return true;
+}
+
+bool PrefixFileOps::FindAll(const std::string& path, std::vector<FoundFile>& out) {
+  return Search(path, false, out);
+}
+
+bool PrefixFileOps::Search(const std::string& path, bool firstOnly, std::vector<FoundFile>& out) {
   const auto cut = path.find_last_of("\\/");
   if (cut == std::string::npos || cut + 1 == path.size()) return false;
   const std::string pattern = path.substr(cut + 1);
-  fs::path found;
+  std::vector<fs::path> found;
   if (pattern.find_first_of("*?") == std::string::npos) {
     const auto host = paths_.ToHost(path);
     std::error_code ec;
     if (!host || !fs::exists(*host, ec)) return false;
-    found = *host;
+    found.push_back(*host);
   } else {
     const auto dir = paths_.ToHost(path.substr(0, cut + 1));
     std::error_code ec;
@@ -146,13 +157,20 @@ bool PrefixFileOps::FindFirst(const std::string& path, FoundFile& out) {
       if (MatchesWildcard(Utf8ToCp1251(name), pattern)) names.insert(name);
     }
     if (names.empty()) return false;
-    found = *dir / *names.begin();
+    for (const std::string& name : names) {
+      found.push_back(*dir / name);
+      if (firstOnly) break;
+    }
   }
-  out.name = Utf8ToCp1251(found.filename().string());
-  out.attributes = ReadDosAttributes(found);
-  std::error_code ec;
-  out.size = IsRegularFile(found) ? fs::file_size(found, ec) : 0;
-  if (ec) out.size = 0;
+  for (const fs::path& entry : found) {
+    FoundFile file;
+    file.name = Utf8ToCp1251(entry.filename().string());
+    file.attributes = ReadDosAttributes(entry);
+    std::error_code ec;
+    file.size = IsRegularFile(entry) ? fs::file_size(entry, ec) : 0;
+    if (ec) file.size = 0;
+    out.push_back(std::move(file));
+  }
   return true;
 }
 

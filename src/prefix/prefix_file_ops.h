@@ -18,8 +18,12 @@ class PrefixFileOps : public FileOps {
   bool Rename(const std::string& from, const std::string& to) override;
   // Wildcards (* and ?) are honoured in the last component; matches come in name order.
   bool FindFirst(const std::string& path, FoundFile& out) override;
+  bool FindAll(const std::string& path, std::vector<FoundFile>& out) override;
 
  private:
+  // The entries matching, in name order; only the first when `firstOnly`.
+  bool Search(const std::string& path, bool firstOnly, std::vector<FoundFile>& out);
+
   const PathMapper& paths_;
 };
 

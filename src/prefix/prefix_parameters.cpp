@@ -4,44 +4,19 @@
 #include <string>
 
 #include "store/store_routine.h"
+#include "store/stored_parameters.h"
 #include "text/integer_text.h"
 
 namespace vlx::prefix {
 
 namespace {
 
-const char* const kDesktopKey = "\\Control Panel\\Desktop";
-
-struct Parameter {
-  std::uint32_t get;  // 0: none
-  std::uint32_t set;
-  const char* value;
-  bool flag;             // stored as "1"/"0"
-  std::uint32_t absent;  // what the system reports while no value is stored (Wine: on, 300 s)
-};
-
-constexpr Parameter kParameters[] = {
-    {spi::GetScreenSaveActive, spi::SetScreenSaveActive, "ScreenSaveActive", true, 1},
-    {spi::GetScreenSaveTimeout, spi::SetScreenSaveTimeout, "ScreenSaveTimeOut", false, 300},
-    {0, spi::SetMenuShowDelay, "MenuShowDelay", false, 0},
-};
-
-const Parameter* ByGet(std::uint32_t action) {
-  for (const auto& p : kParameters)
-    if (p.get != 0 && p.get == action) return &p;
-  return nullptr;
-}
-
-const Parameter* BySet(std::uint32_t action) {
-  for (const auto& p : kParameters)
-    if (p.set == action) return &p;
-  return nullptr;
-}
+const std::string kDesktopKey = std::string("\\") + kStoredParametersKey;
 
 }  // namespace
 
 bool PrefixParameters::Get(std::uint32_t action, std::uint32_t& value) {
-  const Parameter* p = ByGet(action);
+  const StoredParameter* p = StoredParameterByGet(action);
   if (!p) return false;
   if (auto it = session_.find(p->set); it != session_.end()) {
     value = it->second;
@@ -62,7 +37,7 @@ bool PrefixParameters::Get(std::uint32_t action, std::uint32_t& value) {
 }
 
 bool PrefixParameters::Set(std::uint32_t action, std::uint32_t param, std::uint32_t flags) {
-  const Parameter* p = BySet(action);
+  const StoredParameter* p = StoredParameterBySet(action);
   if (!p) return false;
   const std::uint32_t value = p->flag ? (param != 0 ? 1u : 0u) : param;
   session_[action] = value;
@@ -70,7 +45,7 @@ bool PrefixParameters::Set(std::uint32_t action, std::uint32_t param, std::uint3
   if (flags & spif::UpdateIniFile) {
     stored = RunRegistryRule(registry_, regroot::CurrentUser, [&](RegStore& store) {
       if (!store.OpenPath(kDesktopKey, true)) throw StoreError::FailedToCreateKey(kDesktopKey);
-      store.WriteText(p->value, std::to_string(static_cast<std::int32_t>(value)));
+      store.WriteText(p->value, StoredParameterText(*p, value));
     });
     if (stored) session_.erase(action);
   }

@@ -11,27 +11,31 @@
 
 namespace vlx::regedit {
 
+OpenedKey::OpenedKey(Registry& registry, RegKey parent, const std::string& path, bool create)
+    : registry_(registry) {
+  const long rc = create ? registry.CreateKey(parent, path, key_) : registry.OpenKey(parent, path, key_);
+  if (rc != winerr::Success) key_ = 0;
+  owned_ = key_ != 0;
+}
+
+OpenedKey::OpenedKey(Registry& registry, const std::string& fullName, bool create) : registry_(registry) {
+  RegKey root = 0;
+  std::string path, rootName;
+  if (!SplitKeyName(fullName, root, path, rootName)) return;
+  if (path.empty()) {
+    key_ = root;
+    return;
+  }
+  const long rc = create ? registry.CreateKey(root, path, key_) : registry.OpenKey(root, path, key_);
+  if (rc != winerr::Success) key_ = 0;
+  owned_ = key_ != 0;
+}
+
+OpenedKey::~OpenedKey() {
+  if (owned_) registry_.CloseKey(key_);
+}
+
 namespace {
-
-// An open key closed at the end of its scope.
-class OpenedKey {
- public:
-  OpenedKey(Registry& registry, RegKey parent, const std::string& path, bool create)
-      : registry_(registry) {
-    const long rc = create ? registry.CreateKey(parent, path, key_) : registry.OpenKey(parent, path, key_);
-    if (rc != winerr::Success) key_ = 0;
-  }
-  ~OpenedKey() {
-    if (key_) registry_.CloseKey(key_);
-  }
-  OpenedKey(const OpenedKey&) = delete;
-  OpenedKey& operator=(const OpenedKey&) = delete;
-  RegKey get() const { return key_; }
-
- private:
-  Registry& registry_;
-  RegKey key_ = 0;
-};
 
 void ExportTree(Registry& registry, RegKey key, const std::string& fullName,
                 std::vector<Entry>& out, std::vector<std::string>* missed) {

@@ -9,6 +9,23 @@
 
 namespace vlx::regedit {
 
+// An open key closed at the end of its scope; get() is 0 when it could not be opened.
+class OpenedKey {
+ public:
+  OpenedKey(Registry& registry, RegKey parent, const std::string& path, bool create);
+  // By its full name ("HKEY_CURRENT_USER\Software"); a root itself is not closed.
+  OpenedKey(Registry& registry, const std::string& fullName, bool create);
+  ~OpenedKey();
+  OpenedKey(const OpenedKey&) = delete;
+  OpenedKey& operator=(const OpenedKey&) = delete;
+  RegKey get() const { return key_; }
+
+ private:
+  Registry& registry_;
+  RegKey key_ = 0;
+  bool owned_ = false;
+};
+
 // Appends the key and everything below it, depth first, in the order the registry enumerates
 // them. False when the key does not exist. A subkey that cannot be opened by the name its parent
 // lists (one the ANSI code page cannot spell) is left out and named in `missed`.

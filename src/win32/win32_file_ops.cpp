@@ -24,14 +24,34 @@ bool Win32FileOps::Rename(const std::string& from, const std::string& to) {
   return MoveFileA(from.c_str(), to.c_str()) != FALSE;
 }
 
+namespace {
+
+FoundFile Found(const WIN32_FIND_DATAA& data) {
+  FoundFile found;
+  found.name.assign(data.cFileName, strnlen(data.cFileName, sizeof data.cFileName));
+  found.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  found.attributes = data.dwFileAttributes;
+  return found;
+}
+
+}  // namespace
+
 bool Win32FileOps::FindFirst(const std::string& path, FoundFile& out) {
   WIN32_FIND_DATAA data{};
   HANDLE search = FindFirstFileA(path.c_str(), &data);
   if (search == INVALID_HANDLE_VALUE) return false;
   FindClose(search);
-  out.name.assign(data.cFileName, strnlen(data.cFileName, sizeof data.cFileName));
-  out.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-  out.attributes = data.dwFileAttributes;
+  out = Found(data);
+  return true;
+}
+
+bool Win32FileOps::FindAll(const std::string& path, std::vector<FoundFile>& out) {
+  WIN32_FIND_DATAA data{};
+  HANDLE search = FindFirstFileA(path.c_str(), &data);
+  if (search == INVALID_HANDLE_VALUE) return false;
+  do out.push_back(Found(data));
+  while (FindNextFileA(search, &data));
+  FindClose(search);
   return true;
 }
 

@@ -11,6 +11,7 @@ class Win32FileOps : public FileOps {
   bool Delete(const std::string& path) override;
   bool Rename(const std::string& from, const std::string& to) override;
   bool FindFirst(const std::string& path, FoundFile& out) override;
+  bool FindAll(const std::string& path, std::vector<FoundFile>& out) override;
 };
 
 }  // namespace vlx::win32

@@ -9,17 +9,8 @@ source "$(dirname "$0")/lib.sh" "$@"
 # plain copy below would need a second image: the copied 9x drive covers the same paths.
 [ "$machine" = disk ] && exit 77
 
-# Every file's bytes, every entry's mode and the DOS attributes Wine keeps in user.DOSATTRIB.
+# The whole image (lib.sh's tree_sum).
 image_sum() { tree_sum "$work/img"; }
-tree_sum() {  # DIR [FIND-TESTS...]: of the entries that pass the tests
-  local dir=$1; shift
-  (cd "$dir" && find . "$@" -type f -print0 | sort -z | xargs -0 sha256sum &&
-     find . "$@" -print0 | sort -z | xargs -0 stat -c '%n %a %s' &&
-     find . "$@" -print0 | sort -z | xargs -0 -n 50 getfattr -h -d -m user.DOSATTRIB 2>/dev/null)
-}
-# The same without the registry files and the 9x hives' safety copies (compared through reg
-# query instead).
-files_sum() { tree_sum "$1" ! -name '*.reg' ! -iname '*.dat' ! -iname '*.vx[0-9]'; }
 dump_registry() { run reg query HKLM /s; run reg query HKCU /s; }
 cat > "$work/norun.txt" <<'SCRIPT'
 page 4

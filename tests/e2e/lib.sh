@@ -68,6 +68,17 @@ run_script() {  # SCRIPT
 messages() {
   awk '/^message: /{m=1} m{print} m && / \| (none|error|question|warning|information)$/{m=0}'
 }
+# Every file's bytes, every entry's mode and the DOS attributes Wine keeps in user.DOSATTRIB, of
+# the entries of DIR that pass the find tests.
+tree_sum() {  # DIR [FIND-TESTS...]
+  local dir=$1; shift
+  (cd "$dir" && find . "$@" -type f -print0 | sort -z | xargs -0 sha256sum &&
+     find . "$@" -print0 | sort -z | xargs -0 stat -c '%n %a %s' &&
+     find . "$@" -print0 | sort -z | xargs -0 -n 50 getfattr -h -d -m user.DOSATTRIB 2>/dev/null)
+}
+# The same without the registry files and the 9x hives' safety copies (compared through reg
+# query instead).
+files_sum() { tree_sum "$1" ! -name '*.reg' ! -iname '*.dat' ! -iname '*.vx[0-9]'; }
 # A file of the image by its Windows path below C:\, matched without regard to letter case.
 find_file() { find "$drive" -ipath "$drive/$1" 2>/dev/null | head -1; }
 # Ends the script: a summary line and the exit status.

@@ -157,5 +157,53 @@ TEST(UnifiedDiff, HunksWithThreeLinesOfContext) {
             (std::vector<std::string>{"--- F", "+++ /dev/null", "@@ -1 +0,0 @@", "-a"}));
 }
 
+TEST_F(OverlayTest, FolderRemovalSeesEveryEntryBelow) {
+  ASSERT_TRUE(base.files->MakeDirectory("C:\\Папка"));
+  ASSERT_TRUE(base.files->WriteWholeFile("C:\\Папка\\a.txt", "a"));
+  ASSERT_TRUE(base.files->WriteWholeFile("C:\\Папка\\b.txt", "b"));
+  Overlay overlay(base);
+  Platform& p = overlay.platform();
+  ASSERT_TRUE(p.fileOps->Delete("C:\\Папка\\a.txt"));
+  EXPECT_FALSE(p.files->RemoveEmptyDirectory("C:\\Папка")) << "b.txt is still there";
+  ASSERT_TRUE(p.fileOps->Delete("C:\\Папка\\b.txt"));
+  EXPECT_TRUE(p.files->RemoveEmptyDirectory("C:\\Папка"));
+}
+
+// A parameter set for good is a registry change like any other: in the patch, in the undo, and
+// in the journal line with its action's name; one set for the session only is not.
+TEST_F(OverlayTest, StoredSystemParametersAreRegistryChanges) {
+  struct Case {
+    std::uint32_t action, param, flags;
+    const char* patch;    // expected in the patch; null: no registry change
+    const char* journal;
+  };
+  const Case cases[] = {
+      {spi::SetScreenSaveActive, 0, spif::UpdateIniFile, "\"ScreenSaveActive\"=\"0\"",
+       "SystemParametersInfo 17 SPI_SETSCREENSAVEACTIVE 0 flags 1: HKEY_CURRENT_USER\\Control Panel\\Desktop "
+       "\"ScreenSaveActive\"=\"0\""},
+      {spi::SetScreenSaveTimeout, 600, spif::UpdateIniFile | spif::SendWinIniChange,
+       "\"ScreenSaveTimeOut\"=\"600\"", "SystemParametersInfo 15 SPI_SETSCREENSAVETIMEOUT 600 flags 3: "},
+      {spi::SetMenuShowDelay, 250, spif::SendWinIniChange, nullptr,
+       "SystemParametersInfo 107 SPI_SETMENUSHOWDELAY 250 flags 2"},
+  };
+  for (const Case& c : cases) {
+    Overlay overlay(base);
+    ASSERT_TRUE(overlay.platform().parameters->Set(c.action, c.param, c.flags));
+    const std::string patch = Text(overlay.registry().Changes());
+    if (c.patch)
+      EXPECT_NE(patch.find(std::string("[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n") + c.patch), std::string::npos)
+          << patch;
+    else
+      EXPECT_EQ(patch.find("Control Panel"), std::string::npos) << patch;
+    ASSERT_EQ(overlay.effects().size(), 1u);
+    EXPECT_EQ(overlay.effects()[0].text.rfind(c.journal, 0), 0u) << overlay.effects()[0].text;
+    if (!c.patch) continue;
+    // The undo holds the earlier value, so that a restore puts it back.
+    const OverlayRegistry::UndoItems items = overlay.registry().Items();
+    ASSERT_EQ(items.values.size(), 1u);
+    EXPECT_EQ(items.values[0].key, "HKEY_CURRENT_USER\\Control Panel\\Desktop");
+  }
+}
+
 }  // namespace
 }  // namespace vlx::overlay
