@@ -69,7 +69,7 @@ constexpr const char* kUsage =
     "       volnrx-cli.exe [--program-dir FOLDER] -f SCRIPT\n"
     "       volnrx-cli.exe [reg ... | COMMAND ... | -f SCRIPT] --dry-run\n"
     "       volnrx-cli.exe [reg ... | COMMAND ... | -f SCRIPT] --backup BACKUPDIR\n"
-    "       volnrx-cli.exe restore BACKUPDIR\n"
+    "       volnrx-cli.exe restore BACKUPDIR [/f]\n"
     "  Acts on the running system, with the program's folder beside volnrx-cli.exe (or\n"
     "  FOLDER). Arguments are in the ANSI code page, output in the console's OEM code page.\n"
     "  commands: page N | click NAME | check NAME on|off | item NAME I on|off | select NAME I\n"
@@ -222,7 +222,7 @@ int Run(std::vector<std::string> args) {
     return 0;
   }
   for (std::size_t i = 1; i < args.size(); ++i) {
-    const bool hostPath = command == "init" || command == "restore" ||
+    const bool hostPath = command == "init" || (command == "restore" && i == 1) ||
                           (command == "reg" && RegHostPath(args, i));
     if (!hostPath) args[i] = HostToCp1251(args[i]);
   }
@@ -250,7 +250,9 @@ int Run(std::vector<std::string> args) {
 #endif
   if (options.dryRun && options.backupDir)
     return UsageError("--dry-run and --backup together: a dry run changes nothing to back up");
-  if (command == "restore" && args.size() != 2) return UsageError("restore needs the backup folder");
+  if (command == "restore" && (args.size() < 2 || args.size() > 3 ||
+                               (args.size() == 3 && !EqualNoCaseCp1251(args[2], "/f"))))
+    return UsageError("restore needs the backup folder, and takes only /f beside it");
   // The backup folder must be new: checked before the run does anything.
   if (options.backupDir && (HostFolderExists(*options.backupDir) || HostFileExists(*options.backupDir))) {
     PrintError("volnrx-cli: the backup folder " + HostToCp1251(*options.backupDir) +

@@ -357,6 +357,16 @@ void ApplyRule(const TweakRule& rule, RuleContext& context) {
               files.RemoveEmptyDirectory(path);
           },
           [&](const SystemParameter& kind) {
+            // A setting that already loads as the control shows is left as the system holds it
+            // (a timeout between two steps, a value not stored yet).
+            std::uint32_t current = 0;
+            if (context.platform.parameters->Get(kind.getAction, current)) {
+              const bool same =
+                  kind.isCheck ? ((current & 0xFF) != 0) == context.controls.Checked(control)
+                               : static_cast<int>(current / kind.scale) ==
+                                     context.controls.Position(control);
+              if (same) return;
+            }
             const std::uint32_t value =
                 kind.isCheck ? (context.controls.Checked(control) ? 1u : 0u)
                              : static_cast<std::uint32_t>(context.controls.Position(control) *

@@ -44,5 +44,5 @@ expect_not "restore takes NoRun back" "01000000" "$(in_image reg query "$policie
 printf 'garbage\r\n' >"$work/резерв/undo.reg"
 out=$(in_image restore "$work/резерв" 2>&1); rc=$?
 expect_eq "garbage undo.reg: exit status" 1 "$rc"
-expect_has "garbage undo.reg: its line" "volnrx-cli: undo.reg line 1: not a registry script" "$out"
+expect_has "garbage undo.reg: refused by its folder's check" "volnrx-cli: the backup's undo.reg is damaged" "$out"
 finish "Cyrillic host paths"

@@ -38,8 +38,11 @@ q=$(run reg query "$policy")
 expect_has "NoDesktop written" "NoDesktop    REG_BINARY    01000000" "$q"
 expect_has "NoNetHood written" "NoNetHood    REG_BINARY    01000000" "$q"
 q=$(run reg query 'HKCU\Control Panel\Desktop')
-expect_has "timeout set in minutes" "ScreenSaveTimeOut    REG_SZ    60" "$q"
+expect_has "timeout left as loaded: kept" "ScreenSaveTimeOut    REG_SZ    90" "$q"
 expect_has "screen saver stays on" "ScreenSaveActive    REG_SZ    1" "$q"
+run page 5 set seTimeScreenSaverOn 3 apply >/dev/null 2>&1
+expect_has "timeout set in minutes" "ScreenSaveTimeOut    REG_SZ    180" \
+  "$(run reg query 'HKCU\Control Panel\Desktop' /v ScreenSaveTimeOut)"
 q=$(run reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\explorer' /v "Max Cached Icons" 2>&1)
 expect_has "icon cache value as loaded: kept" "REG_SZ    2048" "$q"
 q=$(run reg query 'HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Explorer\Advanced' /v ShowInfoTip)

@@ -470,15 +470,19 @@ TEST_F(RuleTest, SystemParameterScalesAndSetsWithItsFlags) {
   EXPECT_FALSE(controls.checked["cbActive"]);
   EXPECT_EQ(controls.positions["seTime"], 1);
 
+  // Only what differs from its loaded state is set: the timeout left at 1 minute keeps its 90 s.
   controls.checked["cbActive"] = true;
   ApplyRule(active, context);
   ApplyRule(timeout, context);
-  ASSERT_EQ(machine.parameters.sets.size(), 2u);
+  ASSERT_EQ(machine.parameters.sets.size(), 1u);
   EXPECT_EQ(machine.parameters.sets[0].action, 17u);
   EXPECT_EQ(machine.parameters.sets[0].param, 1u);
   EXPECT_EQ(machine.parameters.sets[0].flags, 1u);
+  controls.positions["seTime"] = 2;
+  ApplyRule(timeout, context);
+  ASSERT_EQ(machine.parameters.sets.size(), 2u);
   EXPECT_EQ(machine.parameters.sets[1].action, 15u);
-  EXPECT_EQ(machine.parameters.sets[1].param, 60u);
+  EXPECT_EQ(machine.parameters.sets[1].param, 120u);
 }
 
 TEST_F(RuleTest, RadioValueSelectsByNumberAndWritesTheCheckedButton) {
