@@ -5,9 +5,12 @@
 #   add_all TOOL KEY              every value type reg add takes, Cyrillic names, and a subkey
 failures=0
 
+# Wine's reg prints a REG_DWORD_BIG_ENDIAN's bytes read as a little-endian number; volnrx-cli
+# prints the number they hold, most significant byte first: Wine's figure is turned round here.
 wine_reg() {
   timeout 60 wine reg "$@" </dev/null 2>/dev/null | iconv -f CP866 -t UTF-8 | tr -d '\r' |
-    sed 's/^    (По умолчанию)    /    (Default)    /'
+    sed 's/^    (По умолчанию)    /    (Default)    /' |
+    perl -pe 's/(REG_DWORD_BIG_ENDIAN    )0x([0-9a-f]+)$/$1 . sprintf("0x%x", unpack("N", pack("V", hex $2)))/e'
 }
 
 check_same() {
