@@ -65,6 +65,7 @@ for entry in "${cases[@]}"; do
   out=$(direct $command 2>&1); rc=$?
   [ "$rc" != 0 ] || fail "$name: exit status 0"
   expect_has "$name: said why" "$says" "$out"
+  expect_not "$name: no success line" "completed successfully" "$out"
   expect_eq "$name: the image keeps every byte" "$before" "$(image_sum)"
   [ "$machine" = disk ] && chmod 644 "$image_path"
   image_path=$work/disk.img

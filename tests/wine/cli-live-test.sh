@@ -40,6 +40,25 @@ check_same "restore: exit status" 0 "$rc"
 check_same "restore brings the value back" "    NoRun    REG_BINARY    00000000" "$(norun)"
 check_same "restore: the key as before" "$before" "$(wine_reg query "$policies" /s)"
 
+# 2b. An apply whose system-parameter calls write the registry, backed up and restored: the
+# screen saver's values (set through SystemParametersInfo with "update ini") and every other key
+# of HKCU and HKLM\Software read as before.
+desktop='HKCU\Control Panel\Desktop'
+wine reg add "$desktop" /v ScreenSaveActive /d 1 /f >/dev/null 2>&1 </dev/null
+wine reg add "$desktop" /v ScreenSaveTimeOut /d 120 /f >/dev/null 2>&1 </dev/null
+registry() { wine_reg query HKCU /s; wine_reg query 'HKLM\Software' /s; }
+before=$(registry)
+printf 'page 5\r\ncheck cbScreenSaverActive off\r\napply\r\n' >"$WINEPREFIX/drive_c/saver.txt"
+out=$(cli --backup 'C:\vlxsaver' -f 'C:\saver.txt'); rc=$?
+check_same "screen saver off, backed up: exit status" 0 "$rc"
+check_same "the apply turned the screen saver off" "    ScreenSaveActive    REG_SZ    0" \
+  "$(wine_reg query "$desktop" /v ScreenSaveActive | grep -F ScreenSaveActive)"
+grep -qF '"ScreenSaveActive"="1"' "$WINEPREFIX/drive_c/vlxsaver/undo.reg" ||
+  fail "the undo lacks ScreenSaveActive"
+out=$(cli restore 'C:\vlxsaver'); rc=$?
+check_same "screen saver restore: exit status" 0 "$rc"
+check_same "apply + restore: the registry as before" "$before" "$(registry)"
+
 # 3. reg export from the live registry, imported back after the key is gone.
 key='HKCU\Software\Волнерикс\Живой'
 add_all wine_reg "$key"
