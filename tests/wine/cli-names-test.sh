@@ -7,14 +7,8 @@
 set -uo pipefail
 source "$(dirname "$0")/own-prefix-lib.sh"
 source "$(dirname "$0")/reg-check-lib.sh"
-build=$(cd "${1:-${VLX_WIN_BUILD:-$root/build/win64}}" && pwd)
-[ -f "$build/volnrx-cli.exe" ] || { echo "missing $build/volnrx-cli.exe"; exit 1; }
-own_prefix
-cp "$build/volnrx-cli.exe" "$WINEPREFIX/drive_c/"
-cli() {
-  timeout 120 wine 'C:\volnrx-cli.exe' "$@" </dev/null 2>&1 | iconv -f CP866 -t UTF-8 | tr -d '\r'
-  return "${PIPESTATUS[0]}"
-}
+source "$(dirname "$0")/live-cli-lib.sh"
+install_program "${1:-}"
 expect_has() {  # WHAT LINE TEXT
   if grep -qF -- "$2" <<<"$3"; then echo "ok   $1"
   else echo "FAIL $1: no line '$2'"; printf '%s\n' "$3" | head -20; failures=$((failures + 1)); fi

@@ -7,17 +7,8 @@
 set -uo pipefail
 source "$(dirname "$0")/own-prefix-lib.sh"
 source "$(dirname "$0")/reg-check-lib.sh"
-build=$(cd "${1:-${VLX_WIN_BUILD:-$root/build/win64}}" && pwd)
-[ -f "$build/volnrx-cli.exe" ] || { echo "missing $build/volnrx-cli.exe"; exit 1; }
-own_prefix
-set_windows_version win98
-folder="$WINEPREFIX/drive_c/vlx"
-mkdir -p "$folder"
-cp "$build/volnrx-cli.exe" "$folder/"
-cli() {  # volnrx-cli.exe's output and errors in UTF-8 with Unix line ends; its exit status
-  timeout 120 wine "$folder/volnrx-cli.exe" "$@" </dev/null 2>&1 | iconv -f CP866 -t UTF-8 | tr -d '\r'
-  return "${PIPESTATUS[0]}"
-}
+source "$(dirname "$0")/live-cli-lib.sh"
+install_program "${1:-}"
 fail() { echo "FAIL $*"; failures=$((failures + 1)); }
 key='HKCU\Software\Волнерикс\Синтаксис'
 file='HKEY_CURRENT_USER\Software\Волнерикс\Синтаксис'
